@@ -1,0 +1,91 @@
+/*
+ * vortan.h - the C interface of the VORTAN geodesy library (version 13.2).
+ *
+ * Conventions, for every function below:
+ *   - angles are radians; latitude comes before longitude, x (easting) before
+ *     y (northing);
+ *   - grid coordinates are in grid units (metres divided by the projection's
+ *     unit factor); heights and geocentric coordinates are metres;
+ *   - strings are 8-bit, NUL-terminated;
+ *   - a function documented as "1/0" returns 1 on success and 0 on failure;
+ *   - every function except GetGeodesyError and GetGeodesyVersion leaves the
+ *     calling thread's error code set (0 on success); GetGeodesyError reads it;
+ *   - a null handle gives error 2 and the function's failure value.
+ *
+ * Error codes: 0 success, 1 unknown failure, 2 invalid handle, 3 invalid
+ * flattening, 4 invalid unit factor, 5 invalid projection, 6 singularity,
+ * 7 invalid projection or adjustment parameters, 8 undulation not available,
+ * 9 invalid geoid model, 10 domain error, 11 no convergence, 12 no name.
+ *
+ * No exception crosses this interface, and no memory is handed over: the
+ * caller owns every buffer it passes in.
+ */
+#ifndef VORTAN_H
+#define VORTAN_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(VORTAN_BUILDING)
+#    define VORTAN_API __declspec(dllexport)
+#  else
+#    define VORTAN_API __declspec(dllimport)
+#  endif
+#elif defined(__GNUC__)
+#  define VORTAN_API __attribute__((visibility("default")))
+#else
+#  define VORTAN_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* An open geodesy: projection, datum, geoid, adjustment and units. */
+typedef struct GeodesyHandle* GEODESY;
+
+#pragma pack(push, 4)
+
+/* The parameters of a geodesy (92 bytes, packed on 4-byte boundaries). */
+typedef struct GeodesyParams {
+    double  a;              /*  0: semi-major axis, metres */
+    double  invFlattening;  /*  8: 1/f, e.g. 298.257223563; must not be 0 */
+    int32_t projection;     /* 16: projection type 1..12 */
+    double  unit;           /* 20: metres per horizontal grid unit; must not be 0 */
+    double  scaleFactor;    /* 28: k0; 0 is taken as 1.0 */
+    double  centralMeridian;/* 36: radians */
+    double  refLatitude;    /* 44: reference (origin) latitude, radians */
+    double  northParallel;  /* 52: north standard parallel, radians */
+    double  southParallel;  /* 60: south standard parallel, radians */
+    double  skewAzimuth;    /* 68: radians */
+    double  falseEasting;   /* 76: grid units */
+    double  falseNorthing;  /* 84: grid units */
+} GeodesyParams;
+
+/* A local grid adjustment (52 bytes). typeWord: low 16 bits the type 0..16,
+   bit 16 (0x10000) reverses x, bit 17 (0x20000) reverses y. */
+typedef struct AdjustParams {
+    uint32_t typeWord;      /*  0 */
+    double   originX;       /*  4: grid units */
+    double   originY;       /* 12: grid units */
+    double   rotation;      /* 20: radians */
+    double   scale;         /* 28: must not be 0 */
+    double   shiftX;        /* 36: grid units */
+    double   shiftY;        /* 44: grid units */
+} AdjustParams;
+
+/* A seven-parameter datum shift from WGS-84 (56 bytes). A scale of -1.0
+   read back by GetEllDiff marks a datum given by a shift grid. */
+typedef struct EllDiffParams {
+    double dx, dy, dz;      /*  0, 8, 16: metres */
+    double scale;           /* 24: factor, 1.0 = no scale change */
+    double rx, ry, rz;      /* 32, 40, 48: radians */
+} EllDiffParams;
+
+#pragma pack(pop)
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VORTAN_H */

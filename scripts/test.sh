@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j "$(nproc)" --timeout 600
