@@ -1,0 +1,96 @@
+#include "Datum.h"
+
+#include <cmath>
+
+namespace {
+constexpr double kArcSecond = 3.14159265358979323846 / 648000.0;
+}
+
+const Ellipsoid& Wgs84Ellipsoid() {
+    static const Ellipsoid wgs84(6378137.0, 298.257223563);
+    return wgs84;
+}
+
+EllDiffParams IdentityShift() { return EllDiffParams{0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0}; }
+
+bool ShiftIsActive(const EllDiffParams& t) {
+    return t.dx != 0.0 || t.dy != 0.0 || t.dz != 0.0 || t.rx != 0.0 || t.ry != 0.0 || t.rz != 0.0;
+}
+
+Ecef GeoToEcef(const Ellipsoid& ell, double lat, double lon, double h) {
+    const double n = ell.PrimeVerticalRadius(lat);
+    const double cl = std::cos(lat);
+    return Ecef{(n + h) * cl * std::cos(lon), (n + h) * cl * std::sin(lon),
+                ((1.0 - ell.e2) * n + h) * std::sin(lat)};
+}
+
+void EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double& h) {
+    const double p = std::hypot(q.X, q.Y);
+    if (p == 0.0) {
+        lat = q.Z > 0.0 ? std::asin(1.0) : -std::asin(1.0);
+        lon = 0.0;
+        h = std::fabs(q.Z) - (1.0 - ell.f) * ell.a;
+        return;
+    }
+    double phi = std::atan(q.Z / ((1.0 - ell.e2) * p));
+    double n = 0.0, next = phi;
+    // Converges in a handful of passes for any point off the axis; the
+    // fixed-point map contracts by about e2.
+    for (;;) {
+        const double s = std::sin(phi);
+        n = ell.a / std::sqrt(1.0 - ell.e2 * s * s);
+        next = std::atan((q.Z + ell.e2 * n * s) / p);
+        if (std::fabs(next - phi) <= 1e-9) break;
+        phi = next;
+    }
+    lon = std::atan2(q.Y, q.X);
+    lat = next;
+    h = p / std::cos(next) - n;
+}
+
+Ecef HelmertForward(const EllDiffParams& t, const Ecef& p) {
+    return Ecef{t.scale * (p.X + t.rz * p.Y - t.ry * p.Z) + t.dx,
+                t.scale * (-t.rz * p.X + p.Y + t.rx * p.Z) + t.dy,
+                t.scale * (t.ry * p.X - t.rx * p.Y + p.Z) + t.dz};
+}
+
+Ecef HelmertReverse(const EllDiffParams& t, const Ecef& p) {
+    return Ecef{(p.X - t.rz * p.Y + t.ry * p.Z) / t.scale - t.dx,
+                (t.rz * p.X + p.Y - t.rx * p.Z) / t.scale - t.dy,
+                (-t.ry * p.X + t.rx * p.Y + p.Z) / t.scale - t.dz};
+}
+
+EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& project,
+                            double lat, double lon, double h) {
+    EllDiffParams t = IdentityShift();
+    if (count == 2) {
+        const double lat2 = lat + v[0] * kArcSecond;
+        const double lon2 = lon + v[1] * kArcSecond;
+        const Ecef pr = GeoToEcef(project, lat, lon, h);
+        const Ecef w = GeoToEcef(Wgs84Ellipsoid(), lat2, lon2, h);
+        t.dx = pr.X - w.X;
+        t.dy = pr.Y - w.Y;
+        t.dz = pr.Z - w.Z;
+    } else if (count >= 3) {
+        t.dx = v[0];
+        t.dy = v[1];
+        t.dz = v[2];
+    }
+    return t;
+}
+
+void ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                    double& lat, double& lon, double* h) {
+    double height = h ? *h : 0.0;
+    const Ecef p = HelmertForward(t, GeoToEcef(from, lat, lon, height));
+    EcefToGeo(to, p, lat, lon, height);
+    if (h) *h = height;
+}
+
+void ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                    double& lat, double& lon, double* h) {
+    double height = h ? *h : 0.0;
+    const Ecef p = HelmertReverse(t, GeoToEcef(from, lat, lon, height));
+    EcefToGeo(to, p, lat, lon, height);
+    if (h) *h = height;
+}
