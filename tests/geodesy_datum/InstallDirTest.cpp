@@ -1,0 +1,71 @@
+// Where the suite's grid files are looked up.
+#include "InstallDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct EnvGuard {
+    std::string saved;
+    bool had;
+    EnvGuard() {
+        const char* v = std::getenv("QVO_BRAMIX");
+        had = v != nullptr;
+        if (v) saved = v;
+    }
+    ~EnvGuard() {
+        if (had) ::setenv("QVO_BRAMIX", saved.c_str(), 1);
+        else ::unsetenv("QVO_BRAMIX");
+        ResetInstallDirCache();
+    }
+};
+
+TEST(InstallDir, EnvironmentVariableFirstAndCached) {
+    EnvGuard g;
+    ::setenv("QVO_BRAMIX", "/opt/bramix", 1);
+    ResetInstallDirCache();
+    char buf[256];
+    EXPECT_STREQ(GetInstallDir(buf), "/opt/bramix");
+    EXPECT_STREQ(buf, "/opt/bramix");
+    ::setenv("QVO_BRAMIX", "/elsewhere", 1);
+    EXPECT_STREQ(GetInstallDir(), "/opt/bramix");
+}
+
+TEST(InstallDir, ProgramFolderWhenUnset) {
+    EnvGuard g;
+    ::unsetenv("QVO_BRAMIX");
+    ResetInstallDirCache();
+    std::string dir = GetInstallDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_NE(dir.find("geodesy_datum"), std::string::npos) << dir;
+}
+
+TEST(InstallDir, TooLongVariableIsNotUsed) {
+    EnvGuard g;
+    ::setenv("QVO_BRAMIX", std::string(300, 'x').c_str(), 1);
+    ResetInstallDirCache();
+    EXPECT_LE(std::strlen(GetInstallDir()), kMaxPathChars);
+    EXPECT_NE(std::string(GetInstallDir()), std::string(300, 'x'));
+}
+
+TEST(InstallDir, DatumFolderRule) {
+    EXPECT_EQ(GridFileName("C:\\Bramix\\datum\\nad.grd"), "nad.grd");
+    EXPECT_EQ(GridFileName("some/where/nad.grd"), "nad.grd");
+    EXPECT_EQ(GridFileName("nad.grd"), "nad.grd");
+    EXPECT_EQ(DatumFilePath("/opt/b", "D:\\x\\nad.grd").value(), "/opt/b/datum/nad.grd");
+    EXPECT_EQ(DatumFilePath("/opt/b/", "nad.grd").value(), "/opt/b/datum/nad.grd");
+}
+
+TEST(InstallDir, OverlongComposedPathIsRefused) {
+    std::string dir = "/" + std::string(240, 'd');
+    EXPECT_TRUE(DatumFilePath(dir, "a.grd").has_value());  // 241 + 7 + 5 = 253
+    EXPECT_FALSE(DatumFilePath(dir, "abcdefgh.grd").has_value());
+    std::string exact = DatumFilePath(dir, "abcdefg").value();
+    EXPECT_EQ(exact.size(), 255u);
+}
+
+}  // namespace
