@@ -1,0 +1,8 @@
+#include "RSO.h"
+
+const char* RSO::ShortName() const { return "RSO"; }
+int32_t RSO::TypeId() const { return 7; }
+
+void RSO::UVXY(double su, double sv, double* x, double* y) const { Rectify(gamma0, su, sv, x, y); }
+
+void RSO::XYUV(double* su, double* sv, double x, double y) const { Unrectify(gamma0, su, sv, x, y); }

@@ -1,0 +1,202 @@
+// Oblique Mercator family (Hotine type 6, RSO type 7) on the published
+// Timbalai 1948 / RSO Borneo example, and PROJ's omerc (natural-origin form,
+// no_uoff) with the matching rectification angle.
+#include "Hotine.h"
+#include "ObliqueTestUtil.h"
+#include "ProjOracle.h"
+#include "RSO.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+using namespace oblique_test;
+
+namespace {
+
+const double kAlphaC = Dms(53, 18, 56.9537);
+const double kLat = Dms(5, 23, 14.1129);
+const double kLon = Dms(115, 48, 19.8196);
+
+GeodesyParams Borneo(int32_t type, double unit = 1.0) {
+    return Params(6377298.556, 300.8017, type, 0.99984, 115.0 * kDeg, 4.0 * kDeg, 590476.87, 442857.65,
+                  unit, kAlphaC);
+}
+
+}  // namespace
+
+TEST(ObliqueMercator, NamesAndTypes) {
+    Hotine h(Borneo(6));
+    RSO r(Borneo(7));
+    EXPECT_STREQ(h.ShortName(), "HOM");
+    EXPECT_EQ(h.TypeId(), 6);
+    EXPECT_STREQ(r.ShortName(), "RSO");
+    EXPECT_EQ(r.TypeId(), 7);
+}
+
+TEST(ObliqueMercator, PublishedConstants) {
+    RSO p(Borneo(7));
+    EXPECT_NEAR(p.B, 1.003303209, 5e-10);
+    EXPECT_NEAR(p.gamma0 / kDeg, 53.130102347, 5e-10);
+    EXPECT_NEAR(p.lambdaOrigin / kDeg, 109.685520203, 5e-10);
+}
+
+TEST(ObliqueMercator, PublishedSkewCoordinates) {
+    RSO p(Borneo(7));
+    double x = 0, y = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, kLat, kLon)), 0u);
+    double su = 0, sv = 0;
+    p.XYUV(&su, &sv, x, y);
+    EXPECT_NEAR(su, 901334.257, 0.0005);
+    EXPECT_NEAR(sv, -69702.787, 0.0005);
+}
+
+TEST(ObliqueMercator, PublishedGridResults) {
+    RSO r(Borneo(7));
+    Hotine h(Borneo(6));
+    double x = 0, y = 0;
+    ASSERT_EQ(Code(r.Forward(x, y, kLat, kLon)), 0u);
+    EXPECT_NEAR(x, 1269722.603, 0.0005);
+    EXPECT_NEAR(y, 1039420.434, 0.0005);
+    double lat = 0, lon = 0;
+    ASSERT_EQ(Code(r.Inverse(x, y, lat, lon)), 0u);
+    EXPECT_NEAR(lat / kDeg, kLat / kDeg, 1e-10);
+    EXPECT_NEAR(lon / kDeg, kLon / kDeg, 1e-10);
+
+    ASSERT_EQ(Code(h.Forward(x, y, kLat, kLon)), 0u);
+    EXPECT_NEAR(x, 1271652.726, 0.0005);
+    EXPECT_NEAR(y, 1037215.602, 0.0005);
+    ASSERT_EQ(Code(h.Inverse(x, y, lat, lon)), 0u);
+    EXPECT_NEAR(lat / kDeg, kLat / kDeg, 1e-10);
+    EXPECT_NEAR(lon / kDeg, kLon / kDeg, 1e-10);
+}
+
+// The centre-origin form of the same projection, reached by moving u to the
+// projection centre and rectifying by the published angle.
+TEST(ObliqueMercator, CentreOffsetGivesPublishedVariantB) {
+    RSO p(Borneo(7));
+    double x = 0, y = 0, su = 0, sv = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, kLat, kLon)), 0u);
+    p.XYUV(&su, &sv, x, y);
+    const double sc = std::sin(p.phi0), cc = std::cos(p.phi0);
+    const double D = p.B * std::sqrt(1.0 - p.e2) / (cc * std::sqrt(1.0 - p.e2 * sc * sc));
+    const double uc = (p.A / p.B) * std::atan(std::sqrt(D * D - 1.0) / std::cos(kAlphaC));
+    EXPECT_NEAR(uc, 738096.094, 0.0005);
+    const double g = Dms(53, 7, 48.3685);
+    const double xb = sv * std::cos(g) + (su - uc) * std::sin(g) + 590476.87;
+    const double yb = (su - uc) * std::cos(g) - sv * std::sin(g) + 442857.65;
+    EXPECT_NEAR(xb, 679245.73, 0.005);
+    EXPECT_NEAR(yb, 596562.78, 0.005);
+}
+
+TEST(ObliqueMercator, ScaleAtCentreIsInitialLineScale) {
+    for (int32_t type : {6, 7}) {
+        std::unique_ptr<ObliqueMercator> p;
+        if (type == 6) p = std::make_unique<Hotine>(Borneo(6));
+        else p = std::make_unique<RSO>(Borneo(7));
+        double x = 0, y = 0, k = 0;
+        ASSERT_EQ(Code(p->Forward(x, y, 4.0 * kDeg, 115.0 * kDeg)), 0u);
+        ASSERT_EQ(Code(p->PointScale(x, y, k)), 0u);
+        EXPECT_NEAR(k, 0.99984, 1e-12) << type;
+    }
+}
+
+TEST(ObliqueMercator, FeetDivideGridOffsetsOnly) {
+    RSO m(Borneo(7, 1.0)), f(Borneo(7, 0.3048));
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    ASSERT_EQ(Code(m.Forward(x1, y1, kLat, kLon)), 0u);
+    ASSERT_EQ(Code(f.Forward(x2, y2, kLat, kLon)), 0u);
+    EXPECT_NEAR(x2 - 590476.87, (x1 - 590476.87) / 0.3048, 1e-6);
+    EXPECT_NEAR(y2 - 442857.65, (y1 - 442857.65) / 0.3048, 1e-6);
+    double su = 0, sv = 0;
+    f.XYUV(&su, &sv, x2, y2);
+    EXPECT_NEAR(su, 901334.257, 0.0005);
+    EXPECT_NEAR(sv, -69702.787, 0.0005);
+    double lat = 0, lon = 0;
+    ASSERT_EQ(Code(f.Inverse(x2, y2, lat, lon)), 0u);
+    EXPECT_NEAR(lat, kLat, 1e-11);
+    EXPECT_NEAR(lon, kLon, 1e-11);
+}
+
+TEST(ObliqueMercator, EquatorialCentreTakesPositiveRoot) {
+    GeodesyParams p0 = Borneo(7);
+    p0.refLatitude = 0.0;
+    RSO p(p0);
+    EXPECT_TRUE(std::isfinite(p.H));
+    EXPECT_TRUE(std::isfinite(p.lambdaOrigin));
+    double x = 0, y = 0, lat = 0, lon = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, 1.0 * kDeg, 116.0 * kDeg)), 0u);
+    ASSERT_EQ(Code(p.Inverse(x, y, lat, lon)), 0u);
+    EXPECT_NEAR(lat, 1.0 * kDeg, 1e-11);
+    EXPECT_NEAR(lon, 116.0 * kDeg, 1e-11);
+}
+
+TEST(ObliqueMercator, UUVXYAndXYUVAreInverse) {
+    Hotine h(Borneo(6));
+    double x = 0, y = 0, su = 0, sv = 0;
+    h.UVXY(123456.789, -9876.5, &x, &y);
+    h.XYUV(&su, &sv, x, y);
+    EXPECT_NEAR(su, 123456.789, 1e-8);
+    EXPECT_NEAR(sv, -9876.5, 1e-8);
+}
+
+TEST(ObliqueMercator, CentreAtPoleIsRefused) {
+    GeodesyParams p0 = Borneo(6);
+    p0.refLatitude = 90.0 * kDeg;
+    uint32_t code = 0;
+    try {
+        Hotine h(p0);
+        (void)h;
+    } catch (errcode& e) {
+        code = e.take();
+    }
+    EXPECT_EQ(code, 7u);
+}
+
+#ifdef ZELTO_HAVE_PROJ
+namespace {
+void CompareWithOmerc(const ObliqueMercator& p, double gammaRad, const char* label) {
+    char def[512];
+    std::snprintf(def, sizeof def,
+                  "+proj=omerc +no_uoff +lat_0=4 +lonc=115 +alpha=%.15g +gamma=%.15g +k=0.99984 "
+                  "+x_0=590476.87 +y_0=442857.65 +a=6377298.556 +rf=300.8017",
+                  kAlphaC / kDeg, gammaRad / kDeg);
+    ProjOracle proj(def);
+    double worstXY = 0, worstBack = 0, worstInv = 0;
+    for (int i = 0; i < 20; ++i) {
+        for (int j = 0; j < 20; ++j) {
+            const double lat = (-1.0 + 10.0 * i / 19.0) * kDeg;
+            const double lon = (108.0 + 12.0 * j / 19.0) * kDeg;
+            double x = 0, y = 0, px = 0, py = 0;
+            ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
+            ASSERT_TRUE(proj.Forward(lat, lon, px, py));
+            worstXY = std::max({worstXY, std::fabs(x - px), std::fabs(y - py)});
+            double blat = 0, blon = 0, plat = 0, plon = 0;
+            ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u);
+            worstBack = std::max({worstBack, std::fabs(blat - lat), std::fabs(blon - lon)});
+            ASSERT_TRUE(proj.Inverse(x, y, plat, plon));
+            worstInv = std::max({worstInv, std::fabs(blat - plat), std::fabs(blon - plon)});
+        }
+    }
+    Report((std::string(label) + " vs omerc no_uoff, forward, 400 points 1S..9N 108..120E").c_str(),
+           worstXY, "m");
+    Report((std::string(label) + " round trip").c_str(), worstBack, "rad");
+    Report((std::string(label) + " vs omerc, inverse").c_str(), worstInv, "rad");
+    EXPECT_LT(worstXY, 1e-6);
+    EXPECT_LT(worstBack, 1e-10);
+    EXPECT_LT(worstInv, 1e-10);
+}
+}  // namespace
+
+TEST(ObliqueMercatorOracle, HotineAgreesWithProj) {
+    Hotine h(Borneo(6));
+    CompareWithOmerc(h, kAlphaC, "HOM");
+}
+
+TEST(ObliqueMercatorOracle, RsoAgreesWithProj) {
+    RSO r(Borneo(7));
+    CompareWithOmerc(r, r.gamma0, "RSO");
+}
+#endif

@@ -1,0 +1,170 @@
+// Polar stereographic (type 12), variants A and B, against the published
+// EPSG examples and PROJ's stere.
+#include "ObliqueTestUtil.h"
+#include "PolarStereo.h"
+#include "ProjOracle.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace oblique_test;
+
+namespace {
+
+constexpr double kA = 6378137.0, kRf = 298.257223563;
+
+GeodesyParams VariantA(double unit = 1.0) {
+    return Params(kA, kRf, 12, 0.994, 0.0, 90.0 * kDeg, 2000000.0, 2000000.0, unit);
+}
+GeodesyParams VariantB(double unit = 1.0) {
+    return Params(kA, kRf, 12, 0.0, 70.0 * kDeg, -71.0 * kDeg, 6000000.0, 6000000.0, unit);
+}
+
+}  // namespace
+
+TEST(PolarStereo, NamesAndType) {
+    PolarStereo p(VariantA());
+    EXPECT_STREQ(p.ShortName(), "PST");
+    EXPECT_EQ(p.TypeId(), 12);
+}
+
+TEST(PolarStereo, VariantAPublishedPoint) {
+    PolarStereo p(VariantA());
+    EXPECT_EQ(p.k0, 0.994);
+    double x = 0, y = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, 73.0 * kDeg, 44.0 * kDeg)), 0u);
+    EXPECT_NEAR(x, 3320416.75, 0.005);
+    EXPECT_NEAR(y, 632668.43, 0.005);
+    double lat = 0, lon = 0;
+    ASSERT_EQ(Code(p.Inverse(x, y, lat, lon)), 0u);
+    EXPECT_NEAR(lat, 73.0 * kDeg, 1e-11);
+    EXPECT_NEAR(lon, 44.0 * kDeg, 1e-12);
+}
+
+TEST(PolarStereo, VariantBDerivesScaleAndPublishedPoint) {
+    PolarStereo p(VariantB());
+    EXPECT_NEAR(p.k0, 0.972769013, 5e-10);
+    double x = 0, y = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, -75.0 * kDeg, 120.0 * kDeg)), 0u);
+    EXPECT_NEAR(x, 7255380.79, 0.005);
+    EXPECT_NEAR(y, 7053389.56, 0.005);
+    double lat = 0, lon = 0;
+    ASSERT_EQ(Code(p.Inverse(x, y, lat, lon)), 0u);
+    EXPECT_NEAR(lat, -75.0 * kDeg, 1e-11);
+    EXPECT_NEAR(lon, 120.0 * kDeg, 1e-12);
+}
+
+TEST(PolarStereo, ScaleIsOneOnTheTrueScaleParallel) {
+    PolarStereo p(VariantB());
+    double x = 0, y = 0, k = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, -71.0 * kDeg, 10.0 * kDeg)), 0u);
+    ASSERT_EQ(Code(p.PointScale(x, y, k)), 0u);
+    EXPECT_NEAR(k, 1.0, 1e-9);
+}
+
+TEST(PolarStereo, ScaleAtThePoleIsTheScaleFactor) {
+    PolarStereo a(VariantA());
+    double k = 0;
+    ASSERT_EQ(Code(a.PointScale(2000000.0, 2000000.0, k)), 0u);
+    EXPECT_EQ(k, 0.994);
+    // A metre off the pole the formula itself gives nearly the same value.
+    ASSERT_EQ(Code(a.PointScale(2000000.0 + 1.0, 2000000.0, k)), 0u);
+    EXPECT_NEAR(k, 0.994, 1e-8);
+    PolarStereo b(VariantB());
+    ASSERT_EQ(Code(b.PointScale(6000000.0, 6000000.0, k)), 0u);
+    EXPECT_NEAR(k, 0.972769013, 5e-10);
+}
+
+TEST(PolarStereo, VariantChosenByDistanceFromPole) {
+    GeodesyParams near = VariantA();
+    near.refLatitude = 89.9995 * kDeg;  // 8.7e-6 rad from the pole
+    EXPECT_EQ(PolarStereo(near).k0, 0.994);
+    GeodesyParams off = VariantA();
+    off.refLatitude = 89.99 * kDeg;
+    EXPECT_NE(PolarStereo(off).k0, 0.994);
+    EXPECT_NEAR(PolarStereo(off).k0, 1.0, 1e-6);
+}
+
+TEST(PolarStereo, ZeroReferenceLatitudeIsNorthVariantB) {
+    GeodesyParams p0 = Params(kA, kRf, 12, 0.5, 0.0, 0.0, 0.0, 0.0);
+    PolarStereo p(p0);
+    EXPECT_FALSE(p.South());
+    EXPECT_NE(p.k0, 0.5);  // derived, not the given value
+    double x = 0, y = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, 80.0 * kDeg, 0.0)), 0u);
+    EXPECT_LT(y, 0.0);  // north aspect: the central meridian runs down from the pole
+}
+
+TEST(PolarStereo, OppositeMeridianAndPoleLongitudes) {
+    PolarStereo p(VariantA());
+    double lat = 0, lon = 0;
+    ASSERT_EQ(Code(p.Inverse(2000000.0, 2500000.0, lat, lon)), 0u);
+    EXPECT_NEAR(lon, std::numbers::pi, 1e-15);
+    ASSERT_EQ(Code(p.Inverse(2000000.0, 2000000.0, lat, lon)), 0u);
+    EXPECT_EQ(lon, 0.0);
+    EXPECT_NEAR(lat, std::numbers::pi / 2.0, 1e-15);
+    PolarStereo s(VariantB());
+    ASSERT_EQ(Code(s.Inverse(6000000.0, 6000000.0, lat, lon)), 0u);
+    EXPECT_EQ(lon, 70.0 * kDeg);
+    EXPECT_NEAR(lat, -std::numbers::pi / 2.0, 1e-15);
+}
+
+TEST(PolarStereo, UnitFactorIsIgnored) {
+    PolarStereo m(VariantB(1.0)), f(VariantB(0.3048));
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    ASSERT_EQ(Code(m.Forward(x1, y1, -75.0 * kDeg, 120.0 * kDeg)), 0u);
+    ASSERT_EQ(Code(f.Forward(x2, y2, -75.0 * kDeg, 120.0 * kDeg)), 0u);
+    EXPECT_EQ(x1, x2);
+    EXPECT_EQ(y1, y2);
+}
+
+#ifdef ZELTO_HAVE_PROJ
+namespace {
+void CompareWithProj(const PolarStereo& p, const ProjOracle& proj, double latFrom, double latTo,
+                     const char* label) {
+    double worstXY = 0, worstBack = 0, worstK = 0;
+    for (int i = 0; i < 15; ++i) {
+        for (int j = 0; j < 24; ++j) {
+            const double lat = (latFrom + (latTo - latFrom) * i / 14.0) * kDeg;
+            const double lon = (-180.0 + 15.0 * j) * kDeg;
+            double x = 0, y = 0, px = 0, py = 0;
+            ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
+            ASSERT_TRUE(proj.Forward(lat, lon, px, py));
+            worstXY = std::max({worstXY, std::fabs(x - px), std::fabs(y - py)});
+            double blat = 0, blon = 0;
+            ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u);
+            worstBack = std::max({worstBack, std::fabs(blat - lat),
+                                  std::fabs(std::remainder(blon - lon, 2.0 * std::numbers::pi))});
+            // Scale against the closed form on the ellipsoid at the point.
+            double k = 0;
+            ASSERT_EQ(Code(p.PointScale(x, y, k)), 0u);
+            const double s = std::sin(lat);
+            const double m = std::cos(lat) / std::sqrt(1.0 - p.e2 * s * s);
+            worstK = std::max(worstK, std::fabs(k - std::hypot(x - p.FE, y - p.FN) / (p.a * m)));
+        }
+    }
+    std::string what = std::string(label) + " vs stere, forward, 360 points";
+    Report(what.c_str(), worstXY, "m");
+    Report((std::string(label) + " round trip").c_str(), worstBack, "rad");
+    Report((std::string(label) + " scale vs closed form").c_str(), worstK, "");
+    EXPECT_LT(worstXY, 1e-6);
+    EXPECT_LT(worstBack, 1e-10);
+    EXPECT_LT(worstK, 1e-9);
+}
+}  // namespace
+
+TEST(PolarStereoOracle, VariantAAgreesWithProj) {
+    CompareWithProj(PolarStereo(VariantA()),
+                    ProjOracle("+proj=stere +lat_0=90 +lon_0=0 +k_0=0.994 +x_0=2000000 +y_0=2000000 "
+                               "+ellps=WGS84"),
+                    60.0, 89.5, "PST variant A");
+}
+
+TEST(PolarStereoOracle, VariantBAgreesWithProj) {
+    CompareWithProj(PolarStereo(VariantB()),
+                    ProjOracle("+proj=stere +lat_0=-90 +lat_ts=-71 +lon_0=70 +x_0=6000000 +y_0=6000000 "
+                               "+ellps=WGS84"),
+                    -89.5, -60.0, "PST variant B");
+}
+#endif
