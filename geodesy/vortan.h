@@ -84,6 +84,19 @@ typedef struct EllDiffParams {
 
 #pragma pack(pop)
 
+/* Handles (1/0 results unless noted). */
+VORTAN_API GEODESY CreateGeodesy(const GeodesyParams* params);
+VORTAN_API int32_t DestroyGeodesy(GEODESY h);
+VORTAN_API int32_t GetGeodesyParams(GEODESY h, GeodesyParams* params, char* ellipsoidName,
+                                    char* projectionName);
+VORTAN_API int32_t GetGeodesyError(void);
+VORTAN_API int32_t GetGeodesyVersion(void);
+
+/* Points through the projection and the local adjustment. */
+VORTAN_API int32_t GeoXY(GEODESY h, double* x, double* y, double lat, double lon);
+VORTAN_API int32_t XYGeo(GEODESY h, double x, double y, double* lat, double* lon);
+VORTAN_API double Scale(GEODESY h, double x, double y);
+
 #ifdef __cplusplus
 }
 #endif

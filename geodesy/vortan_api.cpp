@@ -1,0 +1,150 @@
+// The C boundary of VORTAN: every exported function lives here, thin, in one
+// frame: check the handle, run the work, turn the outcome into 1/0 (or the
+// documented failure value) and the calling thread's error code. No exception
+// and no C++ type crosses this file's functions.
+#include "vortan.h"
+
+#include "Adjustment.h"
+#include "DebugLog.h"
+#include "EllipsoidTable.h"
+#include "GeodesyHandle.h"
+#include "Projection.h"
+#include "errcode.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+thread_local int32_t tError = 0;
+
+void SetError(uint32_t code) noexcept { tError = static_cast<int32_t>(code); }
+
+// Runs work(); an errcode becomes its code, anything else code 1.
+template <typename Work>
+bool Guard(Work&& work) noexcept {
+    try {
+        work();
+        return true;
+    } catch (errcode& e) {
+        SetError(e.code);
+        e.take();
+    } catch (...) {
+        SetError(1);
+    }
+    return false;
+}
+
+struct LoadNotice {
+    LoadNotice() { DebugLog("VORTAN ver %d.%d loaded", 13, 2); }
+};
+const LoadNotice gLoadNotice;
+}  // namespace
+
+extern "C" {
+
+/* ---- handles ---------------------------------------------------------- */
+
+VORTAN_API GEODESY CreateGeodesy(const GeodesyParams* params) {
+    if (params == nullptr) { SetError(2); return nullptr; }
+    GeodesyHandle* h = nullptr;
+    if (!Guard([&] { h = new GeodesyHandle(*params); })) return nullptr;
+    SetError(0);
+    return h;
+}
+
+VORTAN_API int32_t DestroyGeodesy(GEODESY h) {
+    if (h == nullptr) { SetError(2); return 0; }
+    delete h;
+    SetError(0);
+    return 1;
+}
+
+VORTAN_API int32_t GetGeodesyParams(GEODESY h, GeodesyParams* out, char* ellipsoidName,
+                                    char* projectionName) {
+    if (h == nullptr || out == nullptr) { SetError(2); return 0; }
+    const Projection& p = *h->projection;
+    out->a = p.a;
+    out->invFlattening = p.f == 0.0 ? 0.0 : 1.0 / p.f;
+    out->projection = p.TypeId();
+    out->unit = p.u;
+    out->scaleFactor = p.k0;
+    out->centralMeridian = p.lambda0;
+    out->refLatitude = p.phi0;
+    out->northParallel = p.phi1;
+    out->southParallel = p.phi2;
+    out->skewAzimuth = p.alpha;
+    out->falseEasting = p.FE;
+    out->falseNorthing = p.FN;
+    if (ellipsoidName != nullptr) {
+        const EllipsoidEntry* e = FindEllipsoid(p.a, p.f);
+        ellipsoidName[0] = '\0';
+        if (e != nullptr) std::strncat(ellipsoidName, e->name, 23);
+    }
+    if (projectionName != nullptr) {
+        projectionName[0] = '\0';
+        std::strncat(projectionName, p.ShortName(), 3);
+    }
+    SetError(0);
+    return 1;
+}
+
+VORTAN_API int32_t GetGeodesyError(void) { return tError; }
+
+VORTAN_API int32_t GetGeodesyVersion(void) { return 1302; }
+
+/* ---- points through the projection ------------------------------------ */
+
+VORTAN_API int32_t GeoXY(GEODESY h, double* x, double* y, double lat, double lon) {
+    if (h == nullptr || x == nullptr || y == nullptr) { SetError(2); return 0; }
+    return Guard([&] {
+               double px = *x, py = *y;
+               errcode e = h->projection->Forward(px, py, lat, lon);
+               if (!e.ok()) return;  // e reports itself (logged and thrown) here
+               AdjustForward(h->adjustment, px, py);
+               *x = px;
+               *y = py;
+               SetError(0);
+           })
+               ? 1
+               : 0;
+}
+
+VORTAN_API int32_t XYGeo(GEODESY h, double x, double y, double* lat, double* lon) {
+    if (h == nullptr || lat == nullptr || lon == nullptr) { SetError(2); return 0; }
+    return Guard([&] {
+               double ax = x, ay = y;
+               AdjustReverse(h->adjustment, ax, ay);
+               double la = 0.0, lo = 0.0;
+               errcode e = h->projection->Inverse(ax, ay, la, lo);
+               if (!e.ok()) return;
+               *lat = la;
+               *lon = lo;
+               SetError(0);
+           })
+               ? 1
+               : 0;
+}
+
+VORTAN_API double Scale(GEODESY h, double x, double y) {
+    if (h == nullptr) { SetError(2); return 1.0; }
+    double k = 1.0;
+    uint32_t code = 1;
+    Guard([&] { code = h->projection->PointScale(x, y, k).take(); });
+    if (code != 0) { SetError(code); return 1.0; }
+    SetError(0);
+    return k;
+}
+
+/* ---- geodesic lines --------------------------------------------------- */
+
+/* ---- datum, ellipsoid conversion and ECEF ------------------------------ */
+
+/* ---- local grid adjustment -------------------------------------------- */
+
+/* ---- geoid ------------------------------------------------------------ */
+
+/* ---- units and local names -------------------------------------------- */
+
+/* ---- definition file -------------------------------------------------- */
+
+}  // extern "C"
