@@ -1,4 +1,5 @@
 #include "ObliqueCylindrical.h"
+#include "ProjectionRegistry.h"
 
 #include <cmath>
 #include <numbers>
@@ -77,3 +78,5 @@ errcode ObliqueCylindrical::Inverse(double x, double y, double& lat, double& lon
 errcode ObliqueCylindrical::PointScale(double x, double y, double& k) const {
     return Projection::PointScale(x, y, k);
 }
+
+REGISTER_PROJECTION(5, ObliqueCylindrical)

@@ -1,4 +1,5 @@
 #include "PolarStereo.h"
+#include "ProjectionRegistry.h"
 
 #include <cmath>
 #include <numbers>
@@ -76,3 +77,5 @@ errcode PolarStereo::PointScale(double x, double y, double& k) const {
     k = rho / (a * m);
     return Success();
 }
+
+REGISTER_PROJECTION(12, PolarStereo)

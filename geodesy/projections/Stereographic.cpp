@@ -1,4 +1,5 @@
 #include "Stereographic.h"
+#include "ProjectionRegistry.h"
 
 #include <cmath>
 #include <numbers>
@@ -90,3 +91,5 @@ errcode Stereographic::PointScale(double x, double y, double& k) const {
     k = k0 + r * r / k0;
     return Success();
 }
+
+REGISTER_PROJECTION(4, Stereographic)
