@@ -97,6 +97,17 @@ VORTAN_API int32_t GeoXY(GEODESY h, double* x, double* y, double lat, double lon
 VORTAN_API int32_t XYGeo(GEODESY h, double x, double y, double* lat, double* lon);
 VORTAN_API double Scale(GEODESY h, double x, double y);
 
+/* Lines on the project ellipsoid between (lat1, lon1) and (lat2, lon2), radians.
+   Return the length in grid units; write the azimuth at the first point
+   (radians, clockwise from north) when azimuth is not null. They change no
+   state and cannot fail once the handle is valid (null handle: error 2, 0.0).
+   GCircLL: shortest line by the Gauss mid-latitude series (parts per million
+   up to a few hundred kilometres). RLineLL: rhumb line, constant azimuth. */
+VORTAN_API double GCircLL(GEODESY h, double lat1, double lon1, double lat2, double lon2,
+                          double* azimuth);
+VORTAN_API double RLineLL(GEODESY h, double lat1, double lon1, double lat2, double lon2,
+                          double* azimuth);
+
 #ifdef __cplusplus
 }
 #endif

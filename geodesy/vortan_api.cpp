@@ -7,6 +7,7 @@
 #include "Adjustment.h"
 #include "DebugLog.h"
 #include "EllipsoidTable.h"
+#include "GeodesicLines.h"
 #include "GeodesyHandle.h"
 #include "Projection.h"
 #include "errcode.h"
@@ -136,6 +137,20 @@ VORTAN_API double Scale(GEODESY h, double x, double y) {
 }
 
 /* ---- geodesic lines --------------------------------------------------- */
+
+VORTAN_API double GCircLL(GEODESY h, double lat1, double lon1, double lat2, double lon2,
+                          double* azimuth) {
+    if (h == nullptr) { SetError(2); return 0.0; }
+    SetError(0);
+    return geodesic_lines::GCircLL(*h->projection, h->projection->u, lat1, lon1, lat2, lon2, azimuth);
+}
+
+VORTAN_API double RLineLL(GEODESY h, double lat1, double lon1, double lat2, double lon2,
+                          double* azimuth) {
+    if (h == nullptr) { SetError(2); return 0.0; }
+    SetError(0);
+    return geodesic_lines::RLineLL(*h->projection, h->projection->u, lat1, lon1, lat2, lon2, azimuth);
+}
 
 /* ---- datum, ellipsoid conversion and ECEF ------------------------------ */
 

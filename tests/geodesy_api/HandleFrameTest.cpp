@@ -122,3 +122,25 @@ TEST(HandleFrame, EveryBuiltProjectionTypeCreates) {
         DestroyGeodesy(h);
     }
 }
+
+TEST(HandleFrame, LinesInGridUnits) {
+    GeodesyParams p = Params(4);
+    p.refLatitude = 10 * kDeg;
+    GEODESY metres = CreateGeodesy(&p);
+    p.unit = 0.3048006096;  // US survey foot
+    GEODESY feet = CreateGeodesy(&p);
+    ASSERT_NE(metres, nullptr);
+    ASSERT_NE(feet, nullptr);
+    // One degree along the equator: a*pi/180 due east.
+    double az = 0;
+    const double rhumb = RLineLL(metres, 0, 0, 0, 1 * kDeg, &az);
+    EXPECT_NEAR(rhumb, 6378137.0 * std::numbers::pi / 180.0, 1e-6);
+    EXPECT_NEAR(az, std::numbers::pi / 2, 1e-12);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    EXPECT_NEAR(GCircLL(metres, 0, 0, 0, 1 * kDeg, nullptr), rhumb, 1.0);
+    EXPECT_NEAR(RLineLL(feet, 0, 0, 0, 1 * kDeg, nullptr), rhumb / 0.3048006096, 1e-6);
+    EXPECT_EQ(GCircLL(nullptr, 0, 0, 0, 1, nullptr), 0.0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    DestroyGeodesy(metres);
+    DestroyGeodesy(feet);
+}
