@@ -12,8 +12,8 @@ TEST(DefinitionRead, MinimalTmeSectionTakesDefaults) {
     Profile ini(dir.write("g.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"));
     Definition d = ReadDefinition(ini, nullptr);
     EXPECT_EQ(d.params.projection, 3);
-    EXPECT_EQ(d.params.scaleFactor, 1.0);
-    EXPECT_EQ(d.params.unit, 1.0);
+    EXPECT_EQ(double(d.params.scaleFactor), 1.0);
+    EXPECT_EQ(double(d.params.unit), 1.0);
     EXPECT_EQ(d.vertUnit, 0.0);
     EXPECT_EQ(d.adjustment.scale, 1.0);
     EXPECT_EQ(d.shift.scale, 1.0);
