@@ -81,3 +81,13 @@ errfacility& GlobalErrorFacility() {
     static errfacility facility("Error");
     return facility;
 }
+
+void RaiseError(uint32_t code, int16_t severity) {
+    errcode e(code, severity);
+    e.armed = 0;
+    e.facility->report(e);
+    // A facility whose thresholds do not throw at this severity: throw anyway,
+    // disarmed, since the caller cannot go on.
+    e.thrown = 1;
+    throw errcode(e);
+}

@@ -70,6 +70,12 @@ public:
     int16_t throwThreshold = 4;
 };
 
+// Raises an error the way the facility does: logs it (severity >= 3) and throws
+// a copy that is no longer armed, so the catcher does not report it again.
+// Throwing a fresh armed errcode directly would be reported a second time when
+// the caught object ends its life.
+[[noreturn]] void RaiseError(uint32_t code, int16_t severity = 4);
+
 // The library's one facility, named "Error".
 errfacility& GlobalErrorFacility();
 

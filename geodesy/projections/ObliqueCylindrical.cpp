@@ -26,7 +26,7 @@ ObliqueCylindrical::ObliqueCylindrical(const GeodesyParams& params) : Projection
     Rg = k0 * std::sqrt(rho0 * nu0) / u;
     // An origin at a pole leaves ln tan(pi/2) in K: no oblique cylinder exists.
     if (!std::isfinite(K) || !std::isfinite(b0) || !std::isfinite(Rg) || Rg == 0.0)
-        throw errcode(7, 4);
+        RaiseError(7, 4);
 }
 
 const char* ObliqueCylindrical::ShortName() const { return "OCY"; }

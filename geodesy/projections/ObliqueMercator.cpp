@@ -25,7 +25,7 @@ ObliqueMercator::ObliqueMercator(const GeodesyParams& params) : Projection(param
     const double G = (F - 1.0 / F) / 2.0;
     lambdaOrigin = lambda0 - std::asin(G * std::tan(gamma0)) / B;
     if (!std::isfinite(A) || !std::isfinite(H) || !std::isfinite(lambdaOrigin) || H == 0.0)
-        throw errcode(7, 4);
+        RaiseError(7, 4);
 }
 
 void ObliqueMercator::Rectify(double gamma, double su, double sv, double* x, double* y) const {

@@ -24,7 +24,7 @@ Stereographic::Stereographic(const GeodesyParams& params) : Projection(params) {
     twoK0R = 2.0 * k0 * R;
     // An origin at a pole makes the sphere constant 0/0: no grid can be built.
     if (!std::isfinite(c) || !std::isfinite(chi0) || !std::isfinite(twoK0R) || c == 0.0)
-        throw errcode(7, 4);
+        RaiseError(7, 4);
 }
 
 const char* Stereographic::ShortName() const { return "OST"; }

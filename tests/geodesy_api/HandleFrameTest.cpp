@@ -144,3 +144,30 @@ TEST(HandleFrame, LinesInGridUnits) {
     DestroyGeodesy(metres);
     DestroyGeodesy(feet);
 }
+
+TEST(HandleFrame, UtmThroughTheInterface) {
+    GeodesyParams p = Params(3);
+    p.scaleFactor = 0;  // taken as 1.0 and reported back as 1.0
+    p.centralMeridian = 3 * kDeg;
+    p.falseEasting = 500000;
+    GEODESY h = CreateGeodesy(&p);
+    ASSERT_NE(h, nullptr) << GetGeodesyError();
+    GeodesyParams back{};
+    ASSERT_EQ(GetGeodesyParams(h, &back, nullptr, nullptr), 1);
+    EXPECT_EQ(double(back.scaleFactor), 1.0);
+    DestroyGeodesy(h);
+
+    p.scaleFactor = 0.9996;
+    h = CreateGeodesy(&p);
+    ASSERT_NE(h, nullptr);
+    double x = 0, y = 0;
+    ASSERT_EQ(GeoXY(h, &x, &y, 45 * kDeg, 5 * kDeg), 1);
+    EXPECT_NEAR(x, 657630.641, 0.0005);
+    EXPECT_NEAR(y, 4984896.171, 0.0005);
+    EXPECT_NEAR(Scale(h, x, y), 0.99990554, 5e-9);
+    x = 1, y = 2;
+    EXPECT_EQ(GeoXY(h, &x, &y, std::numbers::pi / 2, 0), 0);  // the pole is singular
+    EXPECT_EQ(GetGeodesyError(), 6);
+    EXPECT_EQ(x, 1);  // untouched on failure
+    DestroyGeodesy(h);
+}
