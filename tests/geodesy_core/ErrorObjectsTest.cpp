@@ -1,0 +1,116 @@
+// What the error objects report, log and throw; the debug log's line format;
+// NormalizeAngle and the meridian distance.
+#include "DebugLog.h"
+#include "Projection.h"
+#include "errcode.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Captured {
+    std::vector<std::string> lines;
+};
+
+void Capture(const char* line, void* context) { static_cast<Captured*>(context)->lines.emplace_back(line); }
+
+class ErrorObjects : public ::testing::Test {
+protected:
+    void SetUp() override { SetDebugLogSink(Capture, &log); }
+    void TearDown() override { SetDebugLogSink(nullptr, nullptr); }
+    // The line without its "[tid] " prefix.
+    std::string Body(size_t i) const {
+        const std::string& l = log.lines.at(i);
+        return l.substr(l.find("] ") + 2);
+    }
+    Captured log;
+};
+
+}  // namespace
+
+TEST_F(ErrorObjects, ArmedErrorIsLoggedAndThrownAtEndOfLife) {
+    bool caught = false;
+    try {
+        errcode e(7, 4);
+    } catch (errcode& thrown) {
+        caught = true;
+        EXPECT_EQ(thrown.code, 7u);
+        EXPECT_EQ(thrown.armed, 0);  // the thrown copy is not reported again
+    }
+    EXPECT_TRUE(caught);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(Body(0), "Log --- Error 7\n\n");
+    EXPECT_EQ(log.lines[0].rfind("[", 0), 0u);
+}
+
+TEST_F(ErrorObjects, TakenNoticeAndZeroCodesAreSilent) {
+    EXPECT_NO_THROW({
+        errcode e(7, 4);
+        EXPECT_EQ(e.take(), 7u);
+    });
+    EXPECT_NO_THROW({ errcode notice(8, 1); });
+    EXPECT_NO_THROW({ errcode ok(0, 4); });
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST_F(ErrorObjects, MoveDisarmsTheSourceAndAssignReportsThePending) {
+    EXPECT_NO_THROW({
+        errcode a(10, 4);
+        errcode b(a);  // b now carries the duty to report
+        EXPECT_EQ(a.armed, 0);
+        EXPECT_EQ(b.take(), 10u);
+    });
+    bool caught = false;
+    try {
+        errcode pending(6, 4);
+        errcode next(0, 0);
+        pending = next;  // the armed 6 is reported before it is overwritten
+    } catch (errcode& e) {
+        caught = true;
+        EXPECT_EQ(e.code, 6u);
+    }
+    EXPECT_TRUE(caught);
+}
+
+TEST_F(ErrorObjects, RaiseErrorThrowsOnceAndLogs) {
+    int reports = 0;
+    try {
+        RaiseError(7);
+    } catch (errcode&) {
+        ++reports;
+    }
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(log.lines.size(), 1u);
+}
+
+TEST_F(ErrorObjects, DebugLogCutsLongMessagesToItsBuffer) {
+    DebugLog("%s", std::string(2000, 'x').c_str());
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].size(), kDebugLogBufferSize - 1);
+    EXPECT_EQ(log.lines[0].back(), '\n');
+}
+
+TEST(SharedFunctions, NormalizeAngle) {
+    constexpr double pi = std::numbers::pi;
+    EXPECT_EQ(NormalizeAngle(pi), pi);
+    EXPECT_EQ(NormalizeAngle(-pi), -pi);
+    EXPECT_NEAR(NormalizeAngle(3 * pi), pi, 1e-15);
+    EXPECT_NEAR(NormalizeAngle(-3 * pi), -pi, 1e-15);
+    EXPECT_NEAR(NormalizeAngle(1.5 * pi), -0.5 * pi, 1e-15);
+    EXPECT_TRUE(std::isnan(NormalizeAngle(NAN)));  // returned, never a hang
+    EXPECT_LE(std::fabs(NormalizeAngle(1e300)), pi);
+}
+
+TEST(SharedFunctions, MeridianDistance) {
+    const Ellipsoid wgs84(6378137.0, 298.257223563);
+    EXPECT_EQ(wgs84.MeridianDistance(0), 0.0);
+    EXPECT_EQ(wgs84.MeridianDistance(-0.7), -wgs84.MeridianDistance(0.7));
+    // Equator to pole on WGS 84: 10 001 965.729 m; the four-term series keeps
+    // within a few millimetres of it.
+    EXPECT_NEAR(wgs84.MeridianDistance(std::numbers::pi / 2), 10001965.729, 0.01);
+}
