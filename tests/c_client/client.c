@@ -1,0 +1,37 @@
+/* A plain C user of the installed VORTAN library: UTM zone 31 north. */
+#include <vortan.h>
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+_Static_assert(sizeof(GeodesyParams) == 92, "GeodesyParams is 92 bytes");
+_Static_assert(sizeof(AdjustParams) == 52, "AdjustParams is 52 bytes");
+_Static_assert(sizeof(EllDiffParams) == 56, "EllDiffParams is 56 bytes");
+
+int main(void) {
+    const double deg = 3.14159265358979323846 / 180.0;
+    GeodesyParams p;
+    memset(&p, 0, sizeof p);
+    p.a = 6378137.0;
+    p.invFlattening = 298.257223563;
+    p.projection = 3;
+    p.unit = 1.0;
+    p.scaleFactor = 0.9996;
+    p.centralMeridian = 3 * deg;
+    p.falseEasting = 500000.0;
+    GEODESY h = CreateGeodesy(&p);
+    if (!h) { printf("CreateGeodesy failed: %d\n", (int)GetGeodesyError()); return 1; }
+    double x = 0, y = 0;
+    if (!GeoXY(h, &x, &y, 45 * deg, 5 * deg)) return 2;
+    if (fabs(x - 657630.641) > 0.001 || fabs(y - 4984896.171) > 0.001) {
+        printf("GeoXY gave %.3f %.3f\n", x, y);
+        return 3;
+    }
+    char ell[24], proj[4];
+    if (!GetGeodesyParams(h, &p, ell, proj) || strcmp(proj, "TME") != 0) return 4;
+    if (GetGeodesyVersion() != 1302) return 5;
+    if (!DestroyGeodesy(h) || GetGeodesyError() != 0) return 6;
+    if (DestroyGeodesy(NULL) || GetGeodesyError() != 2) return 7;
+    return 0;
+}
