@@ -84,6 +84,19 @@ typedef struct EllDiffParams {
 
 #pragma pack(pop)
 
+/* The records cross the library boundary: their layout is fixed. */
+#if defined(__cplusplus)
+#  define VORTAN_LAYOUT_CHECK(cond, what) static_assert(cond, what)
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#  define VORTAN_LAYOUT_CHECK(cond, what) _Static_assert(cond, what)
+#endif
+#if defined(VORTAN_LAYOUT_CHECK)
+VORTAN_LAYOUT_CHECK(sizeof(GeodesyParams) == 92, "GeodesyParams is 92 bytes");
+VORTAN_LAYOUT_CHECK(sizeof(AdjustParams) == 52, "AdjustParams is 52 bytes");
+VORTAN_LAYOUT_CHECK(sizeof(EllDiffParams) == 56, "EllDiffParams is 56 bytes");
+#  undef VORTAN_LAYOUT_CHECK
+#endif
+
 /* Handles (1/0 results unless noted). */
 VORTAN_API GEODESY CreateGeodesy(const GeodesyParams* params);
 VORTAN_API int32_t DestroyGeodesy(GEODESY h);

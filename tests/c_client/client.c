@@ -2,12 +2,23 @@
 #include <vortan.h>
 
 #include <math.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 
 _Static_assert(sizeof(GeodesyParams) == 92, "GeodesyParams is 92 bytes");
 _Static_assert(sizeof(AdjustParams) == 52, "AdjustParams is 52 bytes");
 _Static_assert(sizeof(EllDiffParams) == 56, "EllDiffParams is 56 bytes");
+_Static_assert(offsetof(GeodesyParams, projection) == 16, "layout");
+_Static_assert(offsetof(GeodesyParams, unit) == 20, "layout");
+_Static_assert(offsetof(GeodesyParams, scaleFactor) == 28, "layout");
+_Static_assert(offsetof(GeodesyParams, skewAzimuth) == 68, "layout");
+_Static_assert(offsetof(GeodesyParams, falseNorthing) == 84, "layout");
+_Static_assert(offsetof(AdjustParams, originX) == 4, "layout");
+_Static_assert(offsetof(AdjustParams, scale) == 28, "layout");
+_Static_assert(offsetof(AdjustParams, shiftY) == 44, "layout");
+_Static_assert(offsetof(EllDiffParams, scale) == 24, "layout");
+_Static_assert(offsetof(EllDiffParams, rz) == 48, "layout");
 
 int main(void) {
     const double deg = 3.14159265358979323846 / 180.0;
@@ -30,6 +41,7 @@ int main(void) {
     }
     char ell[24], proj[4];
     if (!GetGeodesyParams(h, &p, ell, proj) || strcmp(proj, "TME") != 0) return 4;
+    if (strcmp(ell, "WGS-84") != 0) { printf("ellipsoid name '%s'\n", ell); return 8; }
     if (GetGeodesyVersion() != 1302) return 5;
     if (!DestroyGeodesy(h) || GetGeodesyError() != 0) return 6;
     if (DestroyGeodesy(NULL) || GetGeodesyError() != 2) return 7;
