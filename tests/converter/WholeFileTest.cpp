@@ -1,0 +1,153 @@
+// Whole files: line counts, progress and error messages, cancellation from
+// another thread, settings, and numbers that ignore a comma-decimal locale.
+#include "TempDir.h"
+#include "ZeltoQvxConverter.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <clocale>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class Recorder : public CConverterMessageWnd {
+public:
+    void Post(unsigned int message, std::uintptr_t wParam, std::intptr_t lParam) noexcept override {
+        std::lock_guard<std::mutex> lock(m);
+        messages.push_back({message, wParam, lParam});
+        if (message == WM_PERCENTDONE && onProgress) onProgress();
+    }
+    int Count(unsigned int id) {
+        std::lock_guard<std::mutex> lock(m);
+        int n = 0;
+        for (const auto& msg : messages) n += msg.id == id;
+        return n;
+    }
+    struct Msg { unsigned int id; std::uintptr_t w; std::intptr_t l; };
+    std::mutex m;
+    std::vector<Msg> messages;
+    std::function<void()> onProgress;
+};
+
+const char kRecord[] =
+    ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"
+    "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3,,09/13/2011,16:58:03.25,7,,3.25,";
+
+std::string Survey(int records) {
+    std::string s = "titles\r\n";
+    for (int i = 0; i < records; ++i) s += std::string(kRecord) + "\r\n";
+    return s;
+}
+
+int Lines(const std::string& bytes) {
+    int n = 0;
+    for (char ch : bytes) n += ch == '\n';
+    return n;
+}
+
+}  // namespace
+
+TEST(WholeFile, RecordsLinesAndProgress) {
+    TempDir dir;
+    const std::string csv = dir.write("a.csv", Survey(25));
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    EXPECT_EQ(c.get_CSVRecords(), 0);
+    ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
+    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    EXPECT_EQ(c.get_CSVRecords(), 25);
+    EXPECT_EQ(Lines(TempDir::read(dir.file("a.EDT"))), 21 + 25);
+    EXPECT_EQ(rec.Count(WM_PERCENTDONE), 25);
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
+    EXPECT_LT(rec.messages.back().l, 100);  // line ends are not counted
+}
+
+TEST(WholeFile, TitleOnlyAndEmptyInputs) {
+    TempDir dir;
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.ReadZeltoFile(dir.write("t.csv", "titles\n")), S_OK);
+    EXPECT_EQ(c.WriteQVXFile(""), S_OK);
+    EXPECT_EQ(c.get_CSVRecords(), 0);
+    // Without a first record there is nothing to fill the header from: the
+    // .EDT file is created empty.
+    EXPECT_TRUE(TempDir::read(dir.file("t.EDT")).empty());
+    // An empty file: no first line to read; reported, not a crash.
+    ASSERT_EQ(c.ReadZeltoFile(dir.write("e.csv", "")), S_OK);
+    EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
+    std::string text;
+    c.GetLastError(text);
+    EXPECT_EQ(text, "Failed to parse CSV file.");
+}
+
+TEST(WholeFile, MissingInputAndUnwritableOutputAreReported) {
+    TempDir dir;
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    std::string text;
+    EXPECT_EQ(c.ReadZeltoFile(dir.file("nope.csv")), E_FAIL);
+    c.GetLastError(text);
+    EXPECT_EQ(text, "Failed to open CSV file.");
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
+
+    ASSERT_EQ(c.ReadZeltoFile(dir.write("a.csv", Survey(2))), S_OK);
+    std::filesystem::create_directory(dir.file("a.EDT"));  // the output name is taken by a folder
+    EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
+    c.GetLastError(text);
+    EXPECT_EQ(text, "Failed to open Bramix file.");
+}
+
+TEST(WholeFile, CancelFromAnotherThreadEndsWithTheRecordsSoFar) {
+    TempDir dir;
+    const std::string csv = dir.write("big.csv", Survey(20000));
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    c.put_Cancel();  // before the run: forgotten by it
+    std::atomic<bool> asked{false};
+    rec.onProgress = [&] {
+        if (!asked.exchange(true)) std::thread([&c] { c.put_Cancel(); }).detach();
+    };
+    ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
+    EXPECT_EQ(c.WriteQVXFile(""), S_OK);
+    const int written = c.get_CSVRecords();
+    EXPECT_GE(written, 1);
+    EXPECT_LT(written, 20000);
+    EXPECT_EQ(Lines(TempDir::read(dir.file("big.EDT"))), 21 + written);
+}
+
+TEST(WholeFile, SettingsAndErrorInfo) {
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    for (long bad : {0L, -1L, 24L}) EXPECT_EQ(c.put_EllipsoidToUse(bad), E_FAIL);
+    EXPECT_EQ(c.put_EllipsoidToUse(1), S_OK);
+    EXPECT_EQ(c.put_EllipsoidToUse(23), S_OK);
+    EXPECT_EQ(c.put_AppName(""), S_OK);
+    std::string text;
+    c.GetLastError(text);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
+}
+
+TEST(WholeFile, SameBytesUnderACommaDecimalLocale) {
+    TempDir dir;
+    CZeltoQvxConverter c;
+    Recorder rec;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.ReadZeltoFile(dir.write("a.csv", Survey(3))), S_OK);
+    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    const std::string plain = TempDir::read(dir.file("a.EDT"));
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 not installed";
+    ASSERT_EQ(c.ReadZeltoFile(dir.file("a.csv")), S_OK);
+    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(TempDir::read(dir.file("a.EDT")), plain);
+    EXPECT_NE(plain.find(",12.30,"), std::string::npos);
+}
