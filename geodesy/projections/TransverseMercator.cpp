@@ -84,11 +84,18 @@ errcode TransverseMercator::Forward(double& x, double& y, double lat, double lon
     return Success();
 }
 
-errcode TransverseMercator::Inverse(double x, double y, double& lat, double& lon) const {
+// The footpoint latitude of a northing, shared by Inverse and PointScale;
+// false when the rectifying or footpoint latitude reaches a pole.
+bool TransverseMercator::FootpointOfNorthing(double y, double& p1) const {
     const double mu = (y - FN - Y0) / (G * k0);
-    if (!(std::fabs(mu) < halfPi)) return errcode(10, 4);
-    const double p1 = FootpointLatitude(mu);
-    if (!(std::fabs(p1) < halfPi)) return errcode(10, 4);
+    if (!(std::fabs(mu) < halfPi)) return false;
+    p1 = FootpointLatitude(mu);
+    return std::fabs(p1) < halfPi;
+}
+
+errcode TransverseMercator::Inverse(double x, double y, double& lat, double& lon) const {
+    double p1 = 0;
+    if (!FootpointOfNorthing(y, p1)) return errcode(10, 4);
     const double s1 = std::sin(p1);
     const double N1 = (a / u) / std::sqrt(1.0 - e2tm * s1 * s1);
     const double c1 = std::cos(p1);
@@ -113,10 +120,8 @@ errcode TransverseMercator::Inverse(double x, double y, double& lat, double& lon
 }
 
 errcode TransverseMercator::PointScale(double x, double y, double& k) const {
-    const double mu = (y - FN - Y0) / (G * k0);
-    if (!(std::fabs(mu) < halfPi)) return errcode(10, 4);
-    const double p1 = FootpointLatitude(mu);
-    if (!(std::fabs(p1) < halfPi)) return errcode(10, 4);
+    double p1 = 0;
+    if (!FootpointOfNorthing(y, p1)) return errcode(10, 4);
     const double s1 = std::sin(p1), c1 = std::cos(p1);
     const double N1 = (a / u) / std::sqrt(1.0 - e2tm * s1 * s1);
     const double eta2 = ep2 * c1 * c1;

@@ -27,6 +27,7 @@ public:
 private:
     double RectifyingLatitude(double phi) const;  // mu(phi)
     double FootpointLatitude(double mu) const;    // phi_f(mu)
+    bool FootpointOfNorthing(double y, double& phi1) const;
 
     double n;
     double e2tm;  // e2 recomputed as f(2 - f)
