@@ -121,6 +121,16 @@ VORTAN_API double GCircLL(GEODESY h, double lat1, double lon1, double lat2, doub
 VORTAN_API double RLineLL(GEODESY h, double lat1, double lon1, double lat2, double lon2,
                           double* azimuth);
 
+/* ---- datum, ellipsoid conversion and ECEF ---- */
+
+/* ---- local grid adjustment ---- */
+
+/* ---- geoid ---- */
+
+/* ---- units and local names ---- */
+
+/* ---- definition file ---- */
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,7 @@
 #include "vortan.h"
 
 #include "Adjustment.h"
+#include "ApiFrame.h"
 #include "DebugLog.h"
 #include "EllipsoidTable.h"
 #include "GeodesicLines.h"
@@ -15,25 +16,14 @@
 #include <cstring>
 #include <new>
 
-namespace {
+namespace vortan_api {
 thread_local int32_t tError = 0;
+}  // namespace vortan_api
 
-void SetError(uint32_t code) noexcept { tError = static_cast<int32_t>(code); }
-
-// Runs work(); an errcode becomes its code, anything else code 1.
-template <typename Work>
-bool Guard(Work&& work) noexcept {
-    try {
-        work();
-        return true;
-    } catch (errcode& e) {
-        SetError(e.code);
-        e.take();
-    } catch (...) {
-        SetError(1);
-    }
-    return false;
-}
+namespace {
+using vortan_api::Guard;
+using vortan_api::SetError;
+using vortan_api::tError;
 
 struct LoadNotice {
     LoadNotice() { DebugLog("VORTAN ver %d.%d loaded", 13, 2); }
@@ -152,14 +142,7 @@ VORTAN_API double RLineLL(GEODESY h, double lat1, double lon1, double lat2, doub
     return geodesic_lines::RLineLL(*h->projection, h->projection->u, lat1, lon1, lat2, lon2, azimuth);
 }
 
-/* ---- datum, ellipsoid conversion and ECEF ------------------------------ */
-
-/* ---- local grid adjustment -------------------------------------------- */
-
-/* ---- geoid ------------------------------------------------------------ */
-
-/* ---- units and local names -------------------------------------------- */
-
-/* ---- definition file -------------------------------------------------- */
+/* The datum, ECEF and definition-file exports live in vortan_api_datum.cpp;
+   the adjustment, geoid, units and names exports in vortan_api_services.cpp. */
 
 }  // extern "C"
