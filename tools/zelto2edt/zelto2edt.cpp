@@ -2,12 +2,21 @@
 // command line, calling the converter in the same order as the dialog does.
 #include "ZeltoQvxConverter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <charconv>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -15,18 +24,22 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zelto2edt [--ellipsoid ROW|NAME] [--geodesy FILE.ini] [--log FILE] [--quiet] FILE...\n"
+    "usage: zelto2edt [--ellipsoid ROW|NAME] [--geodesy FILE.ini] [--log FILE] [--quiet] [-j N] FILE...\n"
     "       zelto2edt --list-ellipsoids | --help\n"
     "\n"
     "Converts each Zelto CSV FILE into the .EDT survey file beside it (the input's\n"
     "name up to its last full stop, then \".EDT\"), one after another; a file that\n"
-    "fails does not stop the others.\n"
+    "fails does not stop the others. With -j N, N worker threads convert the files\n"
+    "side by side; the .EDT files, the summary lines and their order, the messages\n"
+    "and the exit status are the same as without it.\n"
     "\n"
     "  --ellipsoid ROW|NAME  ellipsoid of the built-in UTM: a row 1..23 or a name\n"
     "                        (letter case and surrounding blanks ignored); default 23, WGS-84\n"
     "  --geodesy FILE.ini    project positions with a project's geodesy definition file\n"
     "  --log FILE            append the names of created files to FILE (must exist)\n"
     "  --quiet               no progress bar\n"
+    "  -j N, --jobs N        convert on N worker threads, N from 1 to 64 (default 1);\n"
+    "                        files that write or read the same .EDT file stay in order\n"
     "  --list-ellipsoids     print the ellipsoid table and exit\n"
     "\n"
     "Prints \"NAME  CSV Records: N\" per file; errors go to standard error.\n"
@@ -93,12 +106,244 @@ std::string OutputPathFor(const std::string& in) {
     return (dot == std::string::npos ? in : in.substr(0, dot)) + ".EDT";
 }
 
+// The name the converter itself gives the .EDT file (everything before the
+// last full stop of the whole path). Differs from OutputPathFor only for odd
+// names; used to keep conversions that touch one file in order.
+std::string ConverterOutputPath(const std::string& in) {
+    const size_t dot = in.rfind('.');
+    return (dot == std::string::npos ? std::string() : in.substr(0, dot)) + ".EDT";
+}
+
+// Converter settings shared by every file of a run.
+struct Settings {
+    long ellipsoid = 23;
+    std::string geodesy, logFile;
+};
+
+// Sets a converter up the way the dialog does. On failure the text names the
+// geodesy file and the library's reason.
+bool SetUp(CZeltoQvxConverter& converter, CConverterMessageWnd& receiver, const Settings& s,
+           std::string& text) {
+    converter.put_EllipsoidToUse(s.ellipsoid);
+    converter.put_AppMessageWnd(&receiver);
+    converter.put_AppName("ZeltoQvxConverter");
+    if (!s.logFile.empty()) converter.put_Logfile(s.logFile);
+    if (converter.put_BraMixStatePlaneIniFile(s.geodesy) != S_OK) {
+        converter.GetLastError(text);
+        return false;
+    }
+    return true;
+}
+
+// What one file's conversion leaves for its summary.
+struct Outcome {
+    bool ready = false;
+    bool error = false;
+    std::string errorText;
+    int records = 0;
+};
+
+// Converts one file with a set-up converter. A file that cannot be opened
+// reports 0 records, not the count the converter kept from its previous file.
+template <class Receiver>
+Outcome ConvertOne(CZeltoQvxConverter& converter, Receiver& receiver, const std::string& file) {
+    Outcome o;
+    const bool opened = converter.ReadZeltoFile(file) == S_OK;
+    if (opened) converter.WriteQVXFile(OutputPathFor(file));
+    receiver.EndLine();
+    if (receiver.TakeErrors() > 0) {
+        converter.GetLastError(o.errorText);
+        o.error = true;
+    }
+    o.records = opened ? converter.get_CSVRecords() : 0;
+    o.ready = true;
+    return o;
+}
+
+void PrintOutcome(const std::string& file, const Outcome& o) {
+    if (o.error) std::fprintf(stderr, "zelto2edt: %s: %s\n", file.c_str(), o.errorText.c_str());
+    const std::string out = OutputPathFor(file);
+    const size_t slash = out.find_last_of('/');
+    std::printf("%s  CSV Records: %d\n", (slash == std::string::npos ? out : out.substr(slash + 1)).c_str(),
+                o.records);
+    std::fflush(stdout);
+}
+
+int RunSerial(const std::vector<std::string>& files, const Settings& s, bool quiet) {
+    ConsoleReceiver receiver(!quiet && ::isatty(2));
+    CZeltoQvxConverter converter;
+    std::string text;
+    if (!SetUp(converter, receiver, s, text)) {
+        std::fprintf(stderr, "zelto2edt: %s: %s\n", s.geodesy.c_str(), text.c_str());
+        return 1;
+    }
+    receiver.TakeErrors();
+    bool anyError = false;
+    for (const std::string& file : files) {
+        const Outcome o = ConvertOne(converter, receiver, file);
+        anyError = anyError || o.error;
+        PrintOutcome(file, o);
+    }
+    return anyError ? 1 : 0;
+}
+
+// Receiver of one worker: counts errors and keeps the file's percentage for
+// the main thread's bar; it never writes to the terminal itself.
+class WorkerReceiver : public CConverterMessageWnd {
+public:
+    void Post(unsigned int message, std::uintptr_t, std::intptr_t lParam) noexcept override {
+        if (message == WM_CONVERTERERROR)
+            errors_.fetch_add(1);
+        else if (message == WM_PERCENTDONE)
+            percent.store(static_cast<int>(lParam), std::memory_order_relaxed);
+    }
+    int TakeErrors() { return errors_.exchange(0); }
+    void EndLine() { percent.store(0, std::memory_order_relaxed); }
+    std::atomic<int> percent{0};
+
+private:
+    std::atomic<int> errors_{0};
+};
+
+// A key for "the same file" between names given on the command line.
+std::string PathKey(const std::string& p) {
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(p, ec);
+    if (ec) return p;
+    return abs.lexically_normal().string();
+}
+
+// Splits the files into runs that may go side by side. Files whose CSV or
+// .EDT names meet (the same file twice, a.csv and a.txt, one file's output
+// read as another's input) share a run and are converted in input order, so
+// the files on disk end as a serial conversion leaves them.
+std::vector<std::vector<size_t>> OrderedGroups(const std::vector<std::string>& files) {
+    std::vector<size_t> parent(files.size());
+    std::iota(parent.begin(), parent.end(), size_t{0});
+    auto root = [&](size_t i) {
+        while (parent[i] != i) i = parent[i] = parent[parent[i]];
+        return i;
+    };
+    std::map<std::string, size_t> seen;
+    for (size_t i = 0; i < files.size(); ++i) {
+        for (const std::string& key : {PathKey(files[i]), PathKey(OutputPathFor(files[i])),
+                                       PathKey(ConverterOutputPath(files[i]))}) {
+            auto [it, fresh] = seen.emplace(key, i);
+            if (!fresh) {
+                const size_t a = root(i), b = root(it->second);
+                parent[std::max(a, b)] = std::min(a, b);
+            }
+        }
+    }
+    std::vector<std::vector<size_t>> groups;
+    std::map<size_t, size_t> groupOfRoot;
+    for (size_t i = 0; i < files.size(); ++i) {
+        auto [it, fresh] = groupOfRoot.emplace(root(i), groups.size());
+        if (fresh) groups.emplace_back();
+        groups[it->second].push_back(i);
+    }
+    return groups;
+}
+
+int RunParallel(const std::vector<std::string>& files, const Settings& s, bool quiet, size_t jobs) {
+    const std::vector<std::vector<size_t>> groups = OrderedGroups(files);
+    jobs = std::min(jobs, groups.size());
+
+    struct Worker {
+        WorkerReceiver receiver;
+        CZeltoQvxConverter converter;
+    };
+    std::vector<std::unique_ptr<Worker>> workers;
+    for (size_t w = 0; w < jobs; ++w) {
+        workers.push_back(std::make_unique<Worker>());
+        std::string text;
+        if (!SetUp(workers.back()->converter, workers.back()->receiver, s, text)) {
+            std::fprintf(stderr, "zelto2edt: %s: %s\n", s.geodesy.c_str(), text.c_str());
+            return 1;
+        }
+        workers.back()->receiver.TakeErrors();
+    }
+
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<Outcome> outcomes(files.size());
+    std::atomic<size_t> nextGroup{0};
+    std::atomic<size_t> filesDone{0};
+    std::vector<std::thread> threads;
+    for (size_t w = 0; w < jobs; ++w) {
+        threads.emplace_back([&, worker = workers[w].get()] {
+            for (size_t g; (g = nextGroup.fetch_add(1)) < groups.size();) {
+                for (size_t i : groups[g]) {
+                    Outcome o = ConvertOne(worker->converter, worker->receiver, files[i]);
+                    {
+                        std::lock_guard<std::mutex> hold(lock);
+                        outcomes[i] = std::move(o);
+                    }
+                    filesDone.fetch_add(1);
+                    changed.notify_one();
+                }
+            }
+        });
+    }
+
+    // Summaries leave in input order as soon as every earlier file is done.
+    const bool bar = !quiet && ::isatty(2);
+    int lastPercent = -1;
+    auto draw = [&] {
+        if (!bar) return;
+        long sum = static_cast<long>(filesDone.load()) * 100;
+        for (const auto& w : workers) sum += w->receiver.percent.load(std::memory_order_relaxed);
+        const int percent = static_cast<int>(std::min<long>(100, sum / static_cast<long>(files.size())));
+        if (percent == lastPercent) return;
+        lastPercent = percent;
+        char line[64];
+        const int n = std::snprintf(line, sizeof line, "\r[%-25.*s] %3d%%", percent / 4,
+                                    "#########################", percent);
+        if (n > 0) (void)!::write(2, line, static_cast<size_t>(n));
+    };
+    auto clear = [&] {
+        if (bar && lastPercent >= 0) (void)!::write(2, "\r\033[K", 4);
+        lastPercent = -1;
+    };
+    bool anyError = false;
+    size_t printed = 0;
+    while (printed < files.size()) {
+        std::vector<std::pair<size_t, Outcome>> ready;
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            changed.wait_for(hold, std::chrono::milliseconds(200), [&] { return outcomes[printed].ready; });
+            while (printed < files.size() && outcomes[printed].ready) {
+                ready.emplace_back(printed, std::move(outcomes[printed]));
+                ++printed;
+            }
+        }
+        if (!ready.empty()) clear();
+        for (const auto& [i, o] : ready) {
+            anyError = anyError || o.error;
+            PrintOutcome(files[i], o);
+        }
+        if (printed < files.size()) draw();
+    }
+    clear();
+    for (std::thread& t : threads) t.join();
+    return anyError ? 1 : 0;
+}
+
+// Worker count of -j: 1 to 64, anything else is a usage error.
+long JobCount(const char* arg) {
+    const std::string t = Trimmed(arg);
+    long n = 0;
+    auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
+    if (ec != std::errc() || p != t.data() + t.size() || t.empty() || n < 1 || n > 64) return -1;
+    return n;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    long ellipsoid = 23;
-    std::string geodesy, logFile;
+    Settings settings;
     bool quiet = false;
+    long jobs = 1;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -119,17 +364,24 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--ellipsoid") {
             const char* v = value("--ellipsoid");
-            ellipsoid = EllipsoidRow(v);
-            if (ellipsoid < 0) {
+            settings.ellipsoid = EllipsoidRow(v);
+            if (settings.ellipsoid < 0) {
                 std::fprintf(stderr, "zelto2edt: unknown ellipsoid '%s' (see --list-ellipsoids)\n", v);
                 return 2;
             }
         } else if (a == "--geodesy") {
-            geodesy = value("--geodesy");
+            settings.geodesy = value("--geodesy");
         } else if (a == "--log") {
-            logFile = value("--log");
+            settings.logFile = value("--log");
         } else if (a == "--quiet" || a == "-q") {
             quiet = true;
+        } else if (a == "-j" || a == "--jobs" || (a.size() > 2 && a.compare(0, 2, "-j") == 0)) {
+            const char* v = a.size() > 2 && a[1] == 'j' ? argv[i] + 2 : value(a.c_str());
+            jobs = JobCount(v);
+            if (jobs < 0) {
+                std::fprintf(stderr, "zelto2edt: -j needs a number of workers from 1 to 64, not '%s'\n", v);
+                return 2;
+            }
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
             std::fprintf(stderr, "zelto2edt: unknown option %s\n%s", a.c_str(), kUsage);
             return 2;
@@ -141,35 +393,6 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-
-    ConsoleReceiver receiver(!quiet && ::isatty(2));
-    CZeltoQvxConverter converter;
-    converter.put_EllipsoidToUse(ellipsoid);
-    converter.put_AppMessageWnd(&receiver);
-    converter.put_AppName("ZeltoQvxConverter");
-    if (!logFile.empty()) converter.put_Logfile(logFile);
-    std::string text;
-    if (converter.put_BraMixStatePlaneIniFile(geodesy) != S_OK) {
-        converter.GetLastError(text);
-        std::fprintf(stderr, "zelto2edt: %s: %s\n", geodesy.c_str(), text.c_str());
-        return 1;
-    }
-    receiver.TakeErrors();
-
-    bool anyError = false;
-    for (const std::string& file : files) {
-        const std::string out = OutputPathFor(file);
-        if (converter.ReadZeltoFile(file) == S_OK) converter.WriteQVXFile(out);
-        receiver.EndLine();
-        if (receiver.TakeErrors() > 0) {
-            converter.GetLastError(text);
-            std::fprintf(stderr, "zelto2edt: %s: %s\n", file.c_str(), text.c_str());
-            anyError = true;
-        }
-        const size_t slash = out.find_last_of('/');
-        std::printf("%s  CSV Records: %d\n", (slash == std::string::npos ? out : out.substr(slash + 1)).c_str(),
-                    converter.get_CSVRecords());
-        std::fflush(stdout);
-    }
-    return anyError ? 1 : 0;
+    if (jobs <= 1 || files.size() == 1) return RunSerial(files, settings, quiet);
+    return RunParallel(files, settings, quiet, static_cast<size_t>(jobs));
 }
