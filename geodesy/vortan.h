@@ -125,9 +125,54 @@ VORTAN_API double RLineLL(GEODESY h, double lat1, double lon1, double lat2, doub
 
 /* ---- local grid adjustment ---- */
 
+/* Installs the local grid adjustment that GeoXY applies after the projection
+   and XYGeo removes before it (Scale works on unadjusted coordinates). The
+   record is kept as given. Types: 0 or above 16 none; 1 similarity
+   (origin, rotation, scale, shift; reverse bits negate the local axes and set
+   the axis names to westing / southing); 2, 3 fixed grid conversions carried
+   with their constant and first-order terms only; 4..16 built-in conversions
+   in chains. 1/0; error 7 when the scale is exactly 0 (the previous
+   adjustment stays), error 2 for a null handle or record. */
+VORTAN_API int32_t SetAdjustment(GEODESY h, const AdjustParams* params);
+/* Copies the stored adjustment record. 1/0. */
+VORTAN_API int32_t GetAdjustment(GEODESY h, AdjustParams* out);
+
 /* ---- geoid ---- */
 
+/* Sets the orthometric correction (metres, added to every undulation) and
+   replaces the geoid grid by the grid file at path (null: no geoid). The
+   correction is kept even when the grid fails. 1/0; error 9 when the file
+   cannot be opened or is not a usable grid (the handle then has no geoid). */
+VORTAN_API int32_t SetGeoid(GEODESY h, const char* path, double correction);
+/* Copies the geoid file's path into buffer (size bytes; always terminated,
+   the path cut to size - 1 characters; empty without a geoid) and, when
+   correction is not null, the orthometric correction. 1/0. */
+VORTAN_API int32_t GetGeoid(GEODESY h, char* buffer, int32_t size, double* correction);
+/* Geoid undulation in metres at (lat, lon), radians: the grid's interpolated
+   value plus the correction; the correction alone without a geoid. Outside
+   the grid: 0 with error 8 and the correction alone in *undulation. A grid
+   whose file can no longer be read: 0 with error 9. Uses the grid's row cache:
+   not for two threads on one handle at once. */
+VORTAN_API int32_t Undulation(GEODESY h, double lat, double lon, double* undulation);
+
 /* ---- units and local names ---- */
+
+/* Converts *value between grid units and metres with the projection's unit
+   factor: toMetres non-zero multiplies (grid units to metres), 0 divides.
+   1/0. */
+VORTAN_API int32_t HConvert(GEODESY h, double* value, uint8_t toMetres);
+/* The same with the handle's vertical unit factor. 1/0. */
+VORTAN_API int32_t VConvert(GEODESY h, double* value, uint8_t toMetres);
+/* Writes a display name into buffer (at most size - 1 characters, always
+   terminated). which: 1/2/3 horizontal unit singular/plural/abbreviation,
+   4/5/6 the same for the vertical unit, 7/8 x-axis word/letter, 9/10 y-axis
+   word/letter. language: "fra" French, "esp" Spanish (Windows-1252 text),
+   anything else English, compared without regard to case; a text missing in
+   the language falls back to English. 1/0; error 12 when there is no name
+   (unknown which, or a unit not in the table), the buffer then empty; error 2
+   for a null handle or buffer or a size below 1. */
+VORTAN_API int32_t GetLocalName(GEODESY h, int32_t which, const char* language, char* buffer,
+                                int32_t size);
 
 /* ---- definition file ---- */
 
