@@ -1,0 +1,11 @@
+// AboutDlg.h - the About box: the program icon, its name and version, and OK.
+#pragma once
+
+#include <QDialog>
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+};
