@@ -38,6 +38,14 @@ public:
 
     // Newton steps allowed to the inverse latitude before giving up.
     static constexpr int kMaxIterations = 50;
+
+private:
+    // Per-point shortcuts, fixed with the six constants above.
+    double sinChi0_ = 0.0, cosChi0_ = 1.0;  // sine and cosine of chi0
+    double lnC_ = 0.0;                      // natural logarithm of c
+
+    void SphereLatitude(double lat, double& sinChi, double& cosChi) const;
+    void ForwardByPowers(double& x, double& y, double lat, double lon) const;
 };
 
 #endif
