@@ -4,6 +4,7 @@
 
 namespace {
 constexpr double kArcSecond = 3.14159265358979323846 / 648000.0;
+constexpr int kMaxPasses = 100;
 }
 
 const Ellipsoid& Wgs84Ellipsoid() {
@@ -24,28 +25,38 @@ Ecef GeoToEcef(const Ellipsoid& ell, double lat, double lon, double h) {
                 ((1.0 - ell.e2) * n + h) * std::sin(lat)};
 }
 
-void EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double& h) {
+bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double& h) {
+    // A coordinate that is not a finite number never meets the 1e-9 test:
+    // refuse it instead of iterating for ever.
+    if (!std::isfinite(q.X) || !std::isfinite(q.Y) || !std::isfinite(q.Z)) return false;
     const double p = std::hypot(q.X, q.Y);
     if (p == 0.0) {
         lat = q.Z > 0.0 ? std::asin(1.0) : -std::asin(1.0);
         lon = 0.0;
         h = std::fabs(q.Z) - (1.0 - ell.f) * ell.a;
-        return;
+        return true;
     }
     double phi = std::atan(q.Z / ((1.0 - ell.e2) * p));
     double n = 0.0, next = phi;
     // Converges in a handful of passes for any point off the axis; the
-    // fixed-point map contracts by about e2.
-    for (;;) {
+    // fixed-point map contracts by about e2. The bound only guards against
+    // an ellipsoid that is not one (e2 outside 0..1).
+    bool converged = false;
+    for (int pass = 0; pass < kMaxPasses; ++pass) {
         const double s = std::sin(phi);
         n = ell.a / std::sqrt(1.0 - ell.e2 * s * s);
         next = std::atan((q.Z + ell.e2 * n * s) / p);
-        if (std::fabs(next - phi) <= 1e-9) break;
+        if (std::fabs(next - phi) <= 1e-9) {
+            converged = true;
+            break;
+        }
         phi = next;
     }
+    if (!converged) return false;
     lon = std::atan2(q.Y, q.X);
     lat = next;
     h = p / std::cos(next) - n;
+    return std::isfinite(lat) && std::isfinite(h);
 }
 
 Ecef HelmertForward(const EllDiffParams& t, const Ecef& p) {
@@ -79,18 +90,27 @@ EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& pro
     return t;
 }
 
-void ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h) {
     double height = h ? *h : 0.0;
     const Ecef p = HelmertForward(t, GeoToEcef(from, lat, lon, height));
-    EcefToGeo(to, p, lat, lon, height);
+    double la = 0.0, lo = 0.0;
+    // The caller's point is written only when the conversion succeeded.
+    if (!EcefToGeo(to, p, la, lo, height)) return false;
+    lat = la;
+    lon = lo;
     if (h) *h = height;
+    return true;
 }
 
-void ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+bool ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h) {
     double height = h ? *h : 0.0;
     const Ecef p = HelmertReverse(t, GeoToEcef(from, lat, lon, height));
-    EcefToGeo(to, p, lat, lon, height);
+    double la = 0.0, lo = 0.0;
+    if (!EcefToGeo(to, p, la, lo, height)) return false;
+    lat = la;
+    lon = lo;
     if (h) *h = height;
+    return true;
 }

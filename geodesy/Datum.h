@@ -31,8 +31,10 @@ Ecef GeoToEcef(const Ellipsoid& ell, double lat, double lon, double h);
 
 // Iterates the latitude until two passes differ by at most 1e-9 rad. On the
 // polar axis (hypot(X, Y) exactly 0): latitude +pi/2 for Z > 0, else -pi/2,
-// longitude 0, height |Z| - b.
-void EcefToGeo(const Ellipsoid& ell, const Ecef& p, double& lat, double& lon, double& h);
+// longitude 0, height |Z| - b. False (outputs unspecified) for a coordinate
+// that is not a finite number or an iteration that does not settle within
+// 100 passes (only on an ellipsoid that is not one).
+bool EcefToGeo(const Ellipsoid& ell, const Ecef& p, double& lat, double& lon, double& h);
 
 // Forward transformation, source ECEF to target ECEF:
 //   X' = s (X + rz Y - ry Z) + dx, and so on (coordinate-frame convention).
@@ -55,10 +57,11 @@ Ecef HelmertReverse(const EllDiffParams& t, const Ecef& p);
 EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& project,
                             double lat, double lon, double h);
 
-// In-place conversions between two ellipsoids through the shift t.
-void ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+// In-place conversions between two ellipsoids through the shift t. False,
+// with the point left as it was, when the point is not a finite number.
+bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h);
-void ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+bool ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h);
 
 // True when at least one of dx, dy, dz, rx, ry, rz is non-zero: a scale

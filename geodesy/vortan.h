@@ -123,6 +123,58 @@ VORTAN_API double RLineLL(GEODESY h, double lat1, double lon1, double lat2, doub
 
 /* ---- datum, ellipsoid conversion and ECEF ---- */
 
+/* The project datum is the ellipsoid of the handle's projection. Its shift
+   from WGS-84 is either seven parameters (coordinate-frame rotation, small
+   angles) or a datum-shift grid; with neither, the conversions change
+   nothing. A null height pointer stands for a height of 0 that is not
+   written back. A point that is not a finite number gives error 10 and is
+   left as it was. */
+
+/* Geodetic (radians, metres) to earth-centred X, Y, Z (metres) on the
+   project ellipsoid. 1/0. */
+VORTAN_API int32_t GeoECEF(GEODESY h, double* X, double* Y, double* Z, double lat, double lon,
+                           double height);
+/* Earth-centred X, Y, Z (metres) to geodetic on the project ellipsoid; on the
+   polar axis the latitude is +pi/2 (Z > 0) or -pi/2, the longitude 0 and the
+   height |Z| - b. height may be null. 1/0. */
+VORTAN_API int32_t ECEFGeo(GEODESY h, double X, double Y, double Z, double* lat, double* lon,
+                           double* height);
+/* WGS-84 to the project datum, in place. A point outside a datum grid uses
+   the stored seven parameters. 1/0. */
+VORTAN_API int32_t WGS84Conv(GEODESY h, double* lat, double* lon, double* height);
+/* Project datum to WGS-84, in place, by the approximate reverse formula
+   (round trips differ by second-order terms, well below a millimetre for
+   usual shifts). 1/0. */
+VORTAN_API int32_t InvWGS84Conv(GEODESY h, double* lat, double* lon, double* height);
+/* From the ellipsoid (a metres, f the flattening itself, not its inverse) to
+   the project datum with the stored seven parameters, in place. Nothing
+   changes with a datum grid, an inactive datum or the project's own
+   ellipsoid. Error 3 when (a, f) is no ellipsoid (a <= 0, f outside 0..1).
+   1/0. */
+VORTAN_API int32_t EllConv(GEODESY h, double* lat, double* lon, double* height, double a,
+                           double f);
+/* The reverse of EllConv: project datum to the ellipsoid (a, f). 1/0. */
+VORTAN_API int32_t InvEllConv(GEODESY h, double* lat, double* lon, double* height, double a,
+                              double f);
+/* Loads a datum-shift grid (2 values per node: latitude and longitude shifts
+   in arc-seconds; 3 or more: dx, dy, dz in metres), resets the seven
+   parameters and makes the datum active; null removes the grid and the
+   datum. Errors 1 (cannot open), 2 (origin out of range), 3 (cannot read, or
+   not a datum grid); the handle is then left without datum. 1/0. */
+VORTAN_API int32_t SetEllModel(GEODESY h, const char* file);
+/* The path of the loaded datum grid, cut to size - 1 characters and always
+   terminated; an empty string without a grid. Error 2 for a null buffer or a
+   size below 1. 1/0. */
+VORTAN_API int32_t GetEllModel(GEODESY h, char* buffer, int32_t size);
+/* Sets the seven parameters from WGS-84 and removes any datum grid; the datum
+   is active when a translation or a rotation is non-zero (a scale alone does
+   not make a datum). Error 7, nothing changed, when a value is not finite or
+   the scale is not above 0. 1/0. */
+VORTAN_API int32_t SetEllDiff(GEODESY h, const EllDiffParams* params);
+/* The seven parameters; 0, 0, 0, -1.0, 0, 0, 0 (scale -1) while a datum grid
+   is loaded. 1/0. */
+VORTAN_API int32_t GetEllDiff(GEODESY h, EllDiffParams* params);
+
 /* ---- local grid adjustment ---- */
 
 /* Installs the local grid adjustment that GeoXY applies after the projection
@@ -175,6 +227,17 @@ VORTAN_API int32_t GetLocalName(GEODESY h, int32_t which, const char* language, 
                                 int32_t size);
 
 /* ---- definition file ---- */
+
+/* Builds a handle from one section (null: "Geodesy") of a geodesy
+   definition (INI) file. Grid files named by DynDatum and Geoid (only the
+   name after the last backslash or slash counts) are taken from the "datum"
+   folder of the suite's directory: QVO_BRAMIX, else the program's folder.
+   Returns null on failure: error 5 for a missing file, section or
+   projection, or a path over 255 characters; 3 flattening; 7 projection or
+   datum parameters; 1, 2, 3 datum grid. A geoid that cannot be loaded still
+   gives a handle, without geoid and with orthometric correction 0, and
+   leaves error 9. */
+VORTAN_API GEODESY CreateFileGeodesy(const char* file, const char* section);
 
 #ifdef __cplusplus
 }
