@@ -27,7 +27,10 @@ void CDialogMessageWnd::Post(unsigned int message, std::uintptr_t wParam, std::i
 {
     if (message == WM_PERCENTDONE) {
         m_percentCalls.fetch_add(1, std::memory_order_relaxed);
-        m_latestPercent.store(static_cast<int>(lParam), std::memory_order_release);
+        const int percent = static_cast<int>(lParam);
+        m_latestPercent.store(percent, std::memory_order_release);
+        // Most records move the bar by less than one percent: nothing to show.
+        if (percent == m_shownPercent.load(std::memory_order_acquire)) return;
         // Only the first percentage after the last delivery posts an event; the others
         // only replace the value that event will show.
         if (m_percentWaiting.exchange(true, std::memory_order_acq_rel)) return;
@@ -63,6 +66,7 @@ void CDialogMessageWnd::Send(unsigned int message, std::uintptr_t wParam, std::i
     }
     try {
         auto* ev = new CPostedMessageEvent(message, wParam, lParam, std::move(text));
+        ev->MarkQueued();
         RaisePeak(m_peakOutstanding, m_outstanding.fetch_add(1, std::memory_order_relaxed) + 1);
         if (isPercent) RaisePeak(m_peakPercentWaiting, m_percentOutstanding.fetch_add(1) + 1);
         m_events.fetch_add(1, std::memory_order_relaxed);
@@ -77,7 +81,9 @@ int CDialogMessageWnd::TakePercent() noexcept
 {
     m_percentOutstanding.fetch_sub(1, std::memory_order_relaxed);
     m_percentWaiting.store(false, std::memory_order_release);
-    return m_latestPercent.load(std::memory_order_acquire);
+    const int percent = m_latestPercent.load(std::memory_order_acquire);
+    m_shownPercent.store(percent, std::memory_order_release);
+    return percent;
 }
 
 CDialogMessageWnd::Counters CDialogMessageWnd::GetCounters() const noexcept

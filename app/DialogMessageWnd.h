@@ -7,8 +7,9 @@
 // their event by value, so nothing the worker writes later can change what the window shows.
 //
 // Progress is coalesced: a survey of a million records posts a million percentages, but at
-// most one progress event waits in the window's queue at any time. The newest percentage is
-// kept aside and read when that one event is delivered.
+// most one progress event waits in the window's queue at any time, and none is posted for a
+// percentage the bar already shows. The newest percentage is kept aside and read when that
+// one event is delivered.
 #pragma once
 
 #include <QEvent>
@@ -33,8 +34,12 @@ public:
     // WM_ADDMESSAGE: the message text; WM_SHOWOUTPUTFILE: the output path;
     // WM_CONVERTERERROR: the converter's last error as it stood when the error was posted.
     const std::string& Text() const { return m_text; }
+    // Set for events that went through a CDialogMessageWnd's queue accounting.
+    bool Queued() const { return m_queued; }
+    void MarkQueued() { m_queued = true; }
 
 private:
+    bool m_queued = false;
     std::uintptr_t m_wParam;
     std::intptr_t m_lParam;
     std::string m_text;
@@ -80,6 +85,7 @@ private:
     QPointer<QObject> m_target;
     const CZeltoQvxConverter* m_converter;
     std::atomic<int> m_latestPercent{0};
+    std::atomic<int> m_shownPercent{-1};
     std::atomic<bool> m_percentWaiting{false};
     std::atomic<int> m_outstanding{0};
     std::atomic<int> m_percentOutstanding{0};

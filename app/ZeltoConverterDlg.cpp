@@ -379,9 +379,9 @@ bool CZeltoConverterDlg::event(QEvent* e)
     if (!IsDialogMessage(e->type())) return QDialog::event(e);
     auto* msg = dynamic_cast<CPostedMessageEvent*>(e);
     if (msg == nullptr) return QDialog::event(e);
-    m_receiver.Delivered();
+    if (msg->Queued()) m_receiver.Delivered();
     switch (msg->Message()) {
-    case WM_PERCENTDONE: OnPercentDone(m_receiver.TakePercent()); break;
+    case WM_PERCENTDONE: OnPercentDone(msg->Queued() ? m_receiver.TakePercent() : static_cast<int>(msg->LParam())); break;
     case WM_ADDMESSAGE: AddMessage(msg->Text()); break;
     case WM_SHOWOUTPUTFILE: OnShowOutputFile(msg->Text()); break;
     case WM_CONVERSIONDONE: OnConversionDone(); break;

@@ -1,0 +1,504 @@
+// The conversion dialog driven headless through its controls, with the real converter.
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "AboutDlg.h"
+#include "DialogTestUtil.h"
+#include "EllipsoidNames.h"
+
+namespace {
+
+QString Text(CZeltoConverterDlg& dlg, int id)
+{
+    QWidget* w = dlg.Control(id);
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+    return QStringLiteral("<no text control %1>").arg(id);
+}
+
+bool Enabled(CZeltoConverterDlg& dlg, int id) { return dlg.Control(id) != nullptr && dlg.Control(id)->isEnabled(); }
+
+// Calls action once, when the first posted message of the given type reaches the dialog.
+class OnFirstMessage : public QObject {
+public:
+    OnFirstMessage(CZeltoConverterDlg& dlg, unsigned int message, std::function<void()> action)
+        : m_message(message), m_action(std::move(action))
+    {
+        dlg.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (!m_done && static_cast<unsigned int>(e->type()) == m_message) {
+            m_done = true;
+            m_action();
+        }
+        return false;
+    }
+    bool m_done = false;
+
+private:
+    unsigned int m_message;
+    std::function<void()> m_action;
+};
+
+// Records every progress value the bar shows during a run.
+class ProgressWatch : public QObject {
+public:
+    explicit ProgressWatch(QProgressBar* bar)
+    {
+        connect(bar, &QProgressBar::valueChanged, this, [this](int v) { values.push_back(v); });
+    }
+    std::vector<int> values;
+};
+
+std::string EdtRecordCount(const std::string& edt)
+{
+    const std::string all = TempDir::read(edt);
+    std::size_t lines = 0;
+    for (char c : all) lines += c == '\n';
+    return std::to_string(lines >= 21 ? lines - 21 : 0);
+}
+
+}  // namespace
+
+using Dialog = DialogTest;
+
+TEST_F(Dialog, ControlsCarryTheirIdsAndTexts)
+{
+    CZeltoConverterDlg dlg;
+    EXPECT_EQ(dlg.windowTitle(), "Zelto Converter");
+    EXPECT_EQ(dlg.property("templateId").toInt(), 102);
+    const std::pair<int, const char*> texts[] = {
+        {103, "File..."}, {104, "Setup..."}, {106, "Convert"}, {107, "Input and Setup"},
+        {108, "Position Conversion"}, {110, "Path ... to EDT"}, {111, "Input File ..."},
+        {112, "Output File EDT"}, {116, "Cancel"}, {1000, "Standard UTM"}, {1001, "Bramix Project Geodesy"},
+        {1003, "Select Configuration File"}, {1005, "..."}};
+    for (const auto& [id, text] : texts) {
+        ASSERT_NE(dlg.Control(id), nullptr) << id;
+        EXPECT_EQ(Text(dlg, id), QString::fromUtf8(text)) << id;
+    }
+    for (int id : {113, 115, 1002, 1004}) EXPECT_NE(dlg.Control(id), nullptr) << id;
+    EXPECT_TRUE(qobject_cast<QProgressBar*>(dlg.Control(113)));
+    EXPECT_TRUE(qobject_cast<QListWidget*>(dlg.Control(115)));
+    EXPECT_FALSE(qobject_cast<QListWidget*>(dlg.Control(115))->isSortingEnabled());
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(dlg.Control(1004))->isReadOnly());
+    EXPECT_FALSE(dlg.Control(104)->isVisibleTo(&dlg));
+    EXPECT_FALSE(Enabled(dlg, 106));
+    EXPECT_FALSE(Enabled(dlg, 116));
+    EXPECT_TRUE(Enabled(dlg, 103));
+}
+
+TEST_F(Dialog, EllipsoidListMatchesTheConverterTableRowForRow)
+{
+    CZeltoConverterDlg dlg;
+    auto* combo = qobject_cast<QComboBox*>(dlg.Control(1002));
+    ASSERT_NE(combo, nullptr);
+    ASSERT_EQ(combo->count(), ZELTO_ELLIPSOID_ROWS);
+    for (int i = 0; i < ZELTO_ELLIPSOID_ROWS; ++i) {
+        EXPECT_STREQ(kEllipsoidNames[i], EllipsoidTable[i].Name) << i;
+        EXPECT_EQ(combo->itemText(i), QString::fromLatin1(EllipsoidTable[i].Name)) << i;
+    }
+    EXPECT_EQ(combo->itemText(0), "Placeholder");
+}
+
+TEST_F(Dialog, ChoosingUpperCaseCsvEnablesConvert)
+{
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    const std::string path = work.write("SURVEY.CSV", "x\n");
+    chooser.Answer(QString::fromStdString(path), 1);
+    Button(dlg, 103)->click();
+
+    ASSERT_EQ(chooser.requests.size(), 1u);
+    const FileChooserRequest& rq = chooser.requests[0];
+    EXPECT_EQ(rq.defaultExt, "csv");
+    EXPECT_EQ(rq.initialName, "");  // the extension of the previous choice, none yet
+    EXPECT_EQ(rq.flags, 0x81004u);
+    EXPECT_EQ(rq.filter, "Zelto Files (*.csv)|*.csv||");
+    EXPECT_EQ(rq.filterIndex, 2);  // FileType 1 + 1 on a first start
+    EXPECT_EQ(rq.title, "Select the Kelpra File");
+
+    EXPECT_EQ(dlg.FileType(), 0);
+    EXPECT_TRUE(Enabled(dlg, 106));
+    EXPECT_EQ(dlg.FileExt(), "CSV");
+    EXPECT_EQ(dlg.FileNames(), "SURVEY.CSV");
+    EXPECT_EQ(Text(dlg, 111), "SURVEY.CSV");
+    EXPECT_EQ(Text(dlg, 110), QString::fromStdString(work.path().string()));
+    EXPECT_EQ(Text(dlg, 112), "");
+    EXPECT_EQ(dlg.FilterIndex(), 1);
+
+    // The next chooser offers the extension as its initial name.
+    chooser.Refuse();
+    Button(dlg, 103)->click();
+    ASSERT_EQ(chooser.requests.size(), 2u);
+    EXPECT_EQ(chooser.requests[1].initialName, "CSV");
+    EXPECT_EQ(chooser.requests[1].filterIndex, 1);
+}
+
+TEST_F(Dialog, ChoosingTxtLeavesConvertDisabledAndCancelChangesNothing)
+{
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(work.file("survey.txt")));
+    Button(dlg, 103)->click();
+    EXPECT_EQ(dlg.FileType(), 1);
+    EXPECT_FALSE(Enabled(dlg, 106));
+    EXPECT_EQ(dlg.FileNames(), "survey.txt");
+
+    chooser.Answer(QString::fromStdString(work.file("a.csv")));
+    Button(dlg, 103)->click();
+    EXPECT_TRUE(Enabled(dlg, 106));
+    chooser.Refuse();
+    Button(dlg, 103)->click();
+    EXPECT_EQ(dlg.FileType(), 0);
+    EXPECT_EQ(dlg.FileNames(), "a.csv");
+    EXPECT_TRUE(Enabled(dlg, 106));
+}
+
+TEST_F(Dialog, RunOverTheHarbourSampleShowsOutputProgressAndRecordCount)
+{
+    const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(csv));
+    Button(dlg, 103)->click();
+    ProgressWatch progress(qobject_cast<QProgressBar*>(dlg.Control(113)));
+    dlg.Receiver().ResetCounters();
+
+    Button(dlg, 106)->click();
+    EXPECT_FALSE(Enabled(dlg, 106));
+    EXPECT_FALSE(Enabled(dlg, 103));
+    EXPECT_FALSE(Enabled(dlg, 1000));
+    EXPECT_FALSE(Enabled(dlg, 1001));
+    EXPECT_FALSE(Enabled(dlg, 1002));
+    EXPECT_FALSE(Enabled(dlg, 1005));
+    EXPECT_TRUE(Enabled(dlg, 116));
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+
+    const std::string edt = work.file("harbour_survey.EDT");
+    EXPECT_EQ(Text(dlg, 112), QString::fromStdString(edt));
+    ASSERT_FALSE(dlg.Messages().isEmpty());
+    EXPECT_EQ(dlg.Messages().constLast(), "harbour_survey.csv  CSV Records: 300");
+    EXPECT_EQ(dlg.Messages().size(), 1);
+    EXPECT_EQ(EdtRecordCount(edt), "300");
+    EXPECT_EQ(dlg.RunSummary(), "1 file(s) converted.");
+    EXPECT_EQ(qobject_cast<QLabel*>(dlg.findChild<QLabel*>("labelSummary"))->text(), "1 file(s) converted.");
+    EXPECT_EQ(dlg.FailedFiles(), 0);
+    EXPECT_EQ(dlg.NextFile(), 1);
+
+    // The bar moved: it was put to 0 for the file and went well past it.
+    ASSERT_FALSE(progress.values.empty());
+    EXPECT_GT(*std::max_element(progress.values.begin(), progress.values.end()), 90);
+    EXPECT_LT(*std::max_element(progress.values.begin(), progress.values.end()), 100);
+    const auto c = dlg.Receiver().GetCounters();
+    EXPECT_EQ(c.percentCalls, 301);  // the worker's 0 and one per record
+    EXPECT_LE(c.peakPercentWaiting, 1);
+
+    // Idle again, and the file stays chosen.
+    EXPECT_TRUE(Enabled(dlg, 106));
+    EXPECT_FALSE(Enabled(dlg, 116));
+    EXPECT_TRUE(Enabled(dlg, 103));
+    EXPECT_TRUE(Enabled(dlg, 1000));
+    EXPECT_TRUE(Enabled(dlg, 1002));
+
+    // The same conversion again gives the same file.
+    const std::string first = TempDir::read(edt);
+    Button(dlg, 106)->click();
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    EXPECT_EQ(TempDir::read(edt), first);
+    EXPECT_EQ(dlg.Messages().size(), 1);  // the list starts afresh with every run
+}
+
+TEST_F(Dialog, CancelDuringALargeRunEndsItWithAShorterCount)
+{
+    constexpr int kRecords = 200000;
+    const std::string csv = WriteSurvey(work.file("long_survey.csv"), kRecords);
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(csv));
+    Button(dlg, 103)->click();
+    // Cancel as soon as the first progress of the file arrives.
+    OnFirstMessage cancel(dlg, WM_PERCENTDONE, [&] { Button(dlg, 116)->click(); });
+    Button(dlg, 106)->click();
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_TRUE(cancel.m_done);
+
+    ASSERT_EQ(dlg.Messages().size(), 1);
+    const QString last = dlg.Messages().constLast();
+    ASSERT_TRUE(last.startsWith("long_survey.csv  CSV Records: ")) << last.toStdString();
+    const int written = last.mid(QStringLiteral("long_survey.csv  CSV Records: ").size()).toInt();
+    EXPECT_LT(written, kRecords);
+    EXPECT_EQ(EdtRecordCount(work.file("long_survey.EDT")), std::to_string(written));
+    EXPECT_EQ(dlg.RunSummary(), "1 file(s) converted.");
+    EXPECT_FALSE(Enabled(dlg, 116));
+    EXPECT_TRUE(Enabled(dlg, 106));
+}
+
+TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
+{
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(work.file("gone.csv")));
+    Button(dlg, 103)->click();
+    Button(dlg, 106)->click();
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_EQ(dlg.Messages().size(), 1);
+    EXPECT_EQ(dlg.Messages()[0], "**>> gone : Failed to open CSV file. <<**");
+    EXPECT_EQ(dlg.FailedFiles(), 1);
+    EXPECT_EQ(dlg.RunSummary(), "0 file(s) converted,  1 file(s) NOT converted.");
+
+    // A file without a single line fails while it is converted.
+    const std::string empty = work.write("empty.csv", "");
+    chooser.Answer(QString::fromStdString(empty));
+    Button(dlg, 103)->click();
+    Button(dlg, 106)->click();
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_EQ(dlg.Messages().size(), 1);
+    EXPECT_EQ(dlg.Messages()[0], "**>> empty : Failed to parse CSV file. <<**");
+}
+
+TEST_F(Dialog, AFileFailingOnManyRecordsCountsAsOneFailedFile)
+{
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    const std::string csv = WriteSurvey(work.file("track.csv"), 50);
+    chooser.Answer(QString::fromStdString(csv));
+    Button(dlg, 103)->click();
+    // Three records of the file fail, as a project geodesy rejecting positions reports them;
+    // delivered at once, before anything else the worker posts about this file.
+    OnFirstMessage fail(dlg, WM_PERCENTDONE, [&] {
+        for (int i = 0; i < 3; ++i) {
+            CPostedMessageEvent error(WM_CONVERTERERROR, 0, 0, "Failed GeoXY call.");
+            QCoreApplication::sendEvent(&dlg, &error);
+        }
+    });
+    Button(dlg, 106)->click();
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    const QStringList m = dlg.Messages();
+    ASSERT_EQ(m.size(), 4);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(m[i], "**>> track : Failed GeoXY call. <<**");
+    EXPECT_EQ(m[3], "track.csv  CSV Records: 50");
+    EXPECT_EQ(dlg.FailedFiles(), 1);
+    EXPECT_EQ(dlg.RunSummary(), "0 file(s) converted,  1 file(s) NOT converted.");
+}
+
+TEST_F(Dialog, FailingDefinitionFileStopsTheRunBeforeItStarts)
+{
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
+    chooser.Answer(QString::fromStdString(csv));
+    Button(dlg, 103)->click();
+    Button(dlg, 1001)->click();
+    EXPECT_EQ(dlg.ConversionType(), 1);
+    const std::string ini = work.write("junk.ini", "this is not a geodesy definition\n[Nothing]\nx=\n");
+    chooser.Answer(QString::fromStdString(ini));
+    Button(dlg, 1005)->click();
+    EXPECT_EQ(dlg.IniFilePath(), QString::fromStdString(ini));
+    EXPECT_EQ(Text(dlg, 1004), QString::fromStdString(ini));
+
+    Button(dlg, 106)->click();
+    EXPECT_FALSE(dlg.IsRunning());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Enabled(dlg, 106));
+    EXPECT_FALSE(Enabled(dlg, 116));
+    EXPECT_TRUE(Enabled(dlg, 103));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(work.file("harbour_survey.EDT"))));
+
+    std::string error;
+    dlg.Converter().GetLastError(error);
+    ASSERT_FALSE(error.empty());
+    const QStringList m = dlg.Messages();
+    // No file has been worked on yet: the title is empty.
+    if (error.rfind("Trying to open file:", 0) == 0) {
+        ASSERT_EQ(m.size(), 2) << m.join('|').toStdString();
+        EXPECT_EQ(m[0], QString::fromStdString("**>>  : Trying to open file:" + ini));
+        EXPECT_TRUE(m[1].endsWith(" <<**"));
+        EXPECT_EQ(m[1], QString::fromStdString(error.substr(error.find('\n') + 1) + " <<**"));
+    } else {
+        ASSERT_EQ(m.size(), 1);
+        EXPECT_EQ(m[0], QString::fromStdString("**>>  : " + error + " <<**"));
+    }
+
+    // After a run the title is the previous output file's name.
+    Button(dlg, 1000)->click();
+    Button(dlg, 106)->click();
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    Button(dlg, 1001)->click();
+    const std::string missing = work.file("missing.ini");
+    chooser.Answer(QString::fromStdString(missing));
+    Button(dlg, 1005)->click();
+    Button(dlg, 106)->click();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(dlg.Messages().isEmpty());
+    EXPECT_TRUE(dlg.Messages()[0].startsWith("**>> harbour_survey : ")) << dlg.Messages()[0].toStdString();
+}
+
+TEST_F(Dialog, PlaceholderKeepsTheEllipsoidInForce)
+{
+    const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
+    const std::string edt = work.file("harbour_survey.EDT");
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(csv));
+    Button(dlg, 103)->click();
+    auto* combo = qobject_cast<QComboBox*>(dlg.Control(1002));
+    auto convertWith = [&](int row) {
+        combo->setCurrentIndex(row);
+        emit combo->activated(row);
+        EXPECT_EQ(dlg.EllipsoidIndex(), row);
+        Button(dlg, 106)->click();
+        EXPECT_TRUE(WaitForRunEnd(dlg));
+        EXPECT_TRUE(dlg.Messages().isEmpty() ? false : dlg.Messages().constLast().endsWith("CSV Records: 300"));
+        return TempDir::read(edt);
+    };
+    const std::string placeholderFirst = convertWith(0);
+    const std::string wgs84 = convertWith(23);
+    const std::string clarke = convertWith(5);
+    const std::string placeholderAfterClarke = convertWith(0);
+    EXPECT_EQ(placeholderFirst, wgs84);  // a new converter starts on WGS-84
+    EXPECT_NE(clarke, wgs84);
+    EXPECT_EQ(placeholderAfterClarke, clarke);
+}
+
+TEST_F(Dialog, EmptyDefinitionPathSwitchesBackToStandardUtm)
+{
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    Button(dlg, 1001)->click();
+    EXPECT_EQ(dlg.ConversionType(), 1);
+    EXPECT_TRUE(Enabled(dlg, 1003));
+    EXPECT_TRUE(Enabled(dlg, 1004));
+    EXPECT_TRUE(Enabled(dlg, 1005));
+    EXPECT_FALSE(Enabled(dlg, 1002));
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(dlg.Control(1001))->isChecked());
+
+    chooser.Answer(QString());
+    Button(dlg, 1005)->click();
+    ASSERT_EQ(chooser.requests.size(), 1u);
+    const FileChooserRequest& rq = chooser.requests[0];
+    EXPECT_EQ(rq.defaultExt, "ini");
+    EXPECT_EQ(rq.initialName, ".ini");
+    EXPECT_EQ(rq.flags, 0x80006u);
+    EXPECT_EQ(rq.filter, "INI Files (*.ini)|*.ini|All Files (*.*)|*.*||");
+    EXPECT_EQ(rq.filterIndex, 1);
+    EXPECT_EQ(rq.title, "");
+
+    EXPECT_EQ(dlg.ConversionType(), 0);
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(dlg.Control(1000))->isChecked());
+    EXPECT_TRUE(Enabled(dlg, 1002));
+    EXPECT_FALSE(Enabled(dlg, 1005));
+    EXPECT_EQ(Text(dlg, 1004), "");
+
+    // Refusing the chooser keeps project geodesy and the path.
+    Button(dlg, 1001)->click();
+    chooser.Refuse();
+    Button(dlg, 1005)->click();
+    EXPECT_EQ(dlg.ConversionType(), 1);
+}
+
+TEST_F(Dialog, ClosingDuringARunCancelsItAndWaitsForTheWorker)
+{
+    const std::string csv = WriteSurvey(work.file("long_survey.csv"), 200000);
+    auto dlg = std::make_unique<CZeltoConverterDlg>();
+    ScriptedChooser chooser;
+    dlg->SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(csv));
+    dlg->show();
+    Button(*dlg, 103)->click();
+    bool closedWhileRunning = false;
+    OnFirstMessage closer(*dlg, WM_PERCENTDONE, [&] {
+        closedWhileRunning = dlg->IsRunning();
+        dlg->close();
+    });
+    Button(*dlg, 106)->click();
+    ASSERT_TRUE(SpinUntil([&] { return closer.m_done; }));
+    EXPECT_TRUE(closedWhileRunning);
+    EXPECT_FALSE(dlg->IsRunning());  // the worker has ended before close returned
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_TRUE(Store().contains("Properties/FileType"));  // closing saved the settings
+    const std::string edt = TempDir::read(work.file("long_survey.EDT"));
+    dlg.reset();  // destroying it now is safe: nothing is left to post to it
+    QCoreApplication::processEvents();
+    EXPECT_LT(std::stoi(EdtRecordCount(work.file("long_survey.EDT"))), 200000);
+}
+
+TEST_F(Dialog, DestroyingTheDialogMidRunIsSafe)
+{
+    const std::string csv = WriteSurvey(work.file("long_survey.csv"), 100000);
+    auto dlg = std::make_unique<CZeltoConverterDlg>();
+    ScriptedChooser chooser;
+    dlg->SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(csv));
+    Button(*dlg, 103)->click();
+    Button(*dlg, 106)->click();
+    EXPECT_TRUE(dlg->IsRunning());
+    dlg.reset();
+    QCoreApplication::processEvents();  // posted events of the gone dialog are dropped
+    EXPECT_FALSE(Store().contains("Properties/FileType"));  // no close request, nothing saved
+}
+
+TEST_F(Dialog, SystemMenuCommandsShowTheAboutBox)
+{
+    CZeltoConverterDlg dlg;
+    const auto actions = dlg.actions();
+    const auto about = std::find_if(actions.begin(), actions.end(),
+                                    [](QAction* a) { return a->text() == "&About ZeltoConverter..."; });
+    ASSERT_NE(about, actions.end());
+    EXPECT_EQ((*about)->property("commandId").toUInt(), 16u);
+
+    for (unsigned int id : {16u, 31u}) {
+        QString title, version;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            title = box->windowTitle();
+            version = box->findChild<QLabel*>("labelVersion")->text();
+            EXPECT_EQ(box->property("templateId").toInt(), 100);
+            box->findChild<QPushButton*>("buttonOk")->click();
+        });
+        dlg.OnSysCommand(id);
+        EXPECT_EQ(title, "About ZeltoConverter");
+        EXPECT_EQ(version, "ZeltoConverter Version 1.0");
+    }
+    // Other commands do not.
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* w = QApplication::activeModalWidget()) {
+            shown = true;
+            w->close();
+        }
+    });
+    dlg.OnSysCommand(32);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(shown);
+}
+
+TEST(FileChooserFilters, BarSeparatedFiltersBecomeQtNameFilters)
+{
+    EXPECT_EQ(QtNameFilters("Zelto Files (*.csv)|*.csv||"), QStringList{"Zelto Files (*.csv *.CSV)"});
+    EXPECT_EQ(QtNameFilters("INI Files (*.ini)|*.ini|All Files (*.*)|*.*||"),
+              (QStringList{"INI Files (*.ini *.INI)", "All Files (*)"}));
+    EXPECT_EQ(QtNameFilters("Surveys|*.csv;*.txt||"), QStringList{"Surveys (*.csv *.CSV *.txt *.TXT)"});
+    EXPECT_EQ(QtNameFilters(""), QStringList{});
+}
