@@ -1,29 +1,110 @@
-// Project geodesy mode. This build offers the built-in UTM only.
+// Project geodesy mode: positions projected with the geodesy of an existing
+// Bramix project, described by its definition (INI) file and handed to the
+// VORTAN library, instead of the built-in UTM.
 #include "ZeltoQvxConverter.h"
 
-CZeltoQvxConverter::~CZeltoQvxConverter() = default;
+#include "vortan.h"
 
-long CZeltoQvxConverter::put_BraMixStatePlaneIniFile(std::string path)
+#include <string>
+
+namespace {
+
+constexpr double kDegToRad = 0.017453292519943295;
+// The library and the suite's programs hold definition paths in 256-byte
+// buffers: 255 characters at most.
+constexpr size_t kMaxDefinitionPath = 255;
+
+const char* const kGeodesyErrorTexts[] = {"Ok",
+                                          "Unknown",
+                                          "Invalid geodesy handle",
+                                          "Invalid ellipsoid flattening",
+                                          "Invalid unit to meters conversion factor",
+                                          "Invalid projection",
+                                          "Singularity",
+                                          "Invalid projection parameters",
+                                          "Undulation value not available",
+                                          "Invalid geoid model",
+                                          "Domain error",
+                                          "Non-convergence",
+                                          "No Name"};
+
+void Release(GEODESY& h)
 {
-    if (path.empty()) {
-        m_strIniFile = path;
-        return S_OK;
+    if (h != nullptr) {
+        DestroyGeodesy(h);
+        h = nullptr;
     }
-    return SetConverterErrorInfo("Project geodesy is not available in this build.", 0);
 }
 
-bool CZeltoQvxConverter::TestBramixGeodesy(std::string& text)
+}  // namespace
+
+CZeltoQvxConverter::~CZeltoQvxConverter()
 {
-    text = "Project geodesy is not available in this build.";
-    return false;
+    // The conversion handle belongs to this object: release it with the
+    // library's own call so its grids and projection go with it.
+    Release(m_hGeodesy);
 }
 
 void CZeltoQvxConverter::BramixGeodesyErrorString(std::string& text)
 {
-    text = "Project geodesy is not available in this build.";
+    const std::int32_t code = GetGeodesyError();
+    if (code >= 0 && code <= 12) text = kGeodesyErrorTexts[code];
 }
 
-long CZeltoQvxConverter::ConvertPositionProject(double&, double&)
+bool CZeltoQvxConverter::TestBramixGeodesy(std::string& text)
 {
-    return SetConverterErrorInfo("Project geodesy is not available in this build.", 0);
+    if (text.empty()) return true;
+    if (text.size() > kMaxDefinitionPath) {
+        // Refused here: cut to fit, the path would name another file.
+        text = "Path longer than 255 characters.";
+        return false;
+    }
+    GEODESY h = CreateFileGeodesy(text.c_str(), "Geodesy");
+    if (h == nullptr) {
+        BramixGeodesyErrorString(text);
+        return false;
+    }
+    GeodesyParams params{};
+    char ellipsoid[100] = {};
+    char projection[100] = {};
+    if (GetGeodesyParams(h, &params, ellipsoid, projection) == 0) {
+        BramixGeodesyErrorString(text);
+        DestroyGeodesy(h);
+        return false;
+    }
+    if (params.projection == 0) {
+        text = "Bramix Project ID is 0, Bramix must be installed and the converter run in the Bramix directory.";
+        DestroyGeodesy(h);
+        return false;
+    }
+    DestroyGeodesy(h);
+    return true;
+}
+
+long CZeltoQvxConverter::put_BraMixStatePlaneIniFile(std::string path)
+{
+    std::string copy = path;
+    if (copy.empty() || TestBramixGeodesy(copy)) {
+        // A handle opened for another definition would go on converting with
+        // the old project's geodesy: release it, and the next projected
+        // position opens one for the file now named.
+        if (path != m_strIniFile) Release(m_hGeodesy);
+        m_strIniFile = path;
+        return S_OK;
+    }
+    const std::string text = "Trying to open file:" + path + "\n" + copy;
+    return SetConverterErrorInfo(text.c_str(), 0);
+}
+
+long CZeltoQvxConverter::ConvertPositionProject(double& latNorthing, double& lonEasting)
+{
+    if (m_hGeodesy == nullptr && m_strIniFile.size() <= kMaxDefinitionPath)
+        m_hGeodesy = CreateFileGeodesy(m_strIniFile.c_str(), "Geodesy");
+    if (m_hGeodesy == nullptr) return SetConverterErrorInfo("Bad Bramix Geodesy.", 0);
+    double lat = latNorthing * kDegToRad;
+    double lon = lonEasting * kDegToRad;
+    double height = 0.0;
+    WGS84Conv(m_hGeodesy, &lat, &lon, &height);
+    if (GeoXY(m_hGeodesy, &lonEasting, &latNorthing, lat, lon) != 0) return S_OK;
+    return SetConverterErrorInfo("Failed GeoXY call.", 0);
 }
