@@ -1,0 +1,172 @@
+// SetGeoid, GetGeoid and Undulation through the exported functions, with
+// geoid grids written by the tests.
+#include "GridWriter.h"
+#include "TempDir.h"
+#include "vortan.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <string>
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180.0;
+
+GeodesyParams Utm31() {
+    GeodesyParams p{};
+    p.a = 6378137.0;
+    p.invFlattening = 298.257223563;
+    p.projection = 3;
+    p.unit = 1.0;
+    p.scaleFactor = 0.9996;
+    p.centralMeridian = 3.0 * kDeg;
+    p.falseEasting = 500000.0;
+    return p;
+}
+
+// A geoid of 30 x 11 nodes, 6 arc-minutes apart, south-west corner at
+// 52 N 4 E; the undulation rises 1 cm per column and 10 cm per row.
+GridSpec Geoid() {
+    GridSpec g;
+    g.cols = 30;
+    g.rows = 11;
+    g.values = 1;
+    g.west = 4.0f;
+    g.south = 52.0f;
+    g.lonSpacing = 0.1f;
+    g.latSpacing = 0.1f;
+    g.value = [](int32_t r, int32_t c, int32_t) { return static_cast<float>(40.0 + 0.1 * r + 0.01 * c); };
+    return g;
+}
+
+class GeoidApi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const GeodesyParams p = Utm31();
+        h = CreateGeodesy(&p);
+        ASSERT_NE(h, nullptr);
+        path = dir.write("nl.geo", GridBytes(Geoid()));
+    }
+    void TearDown() override { DestroyGeodesy(h); }
+    TempDir dir;
+    GEODESY h = nullptr;
+    std::string path;
+};
+
+}  // namespace
+
+TEST_F(GeoidApi, WithoutGeoidTheUndulationIsTheCorrection) {
+    double n = -1.0;
+    EXPECT_EQ(Undulation(h, 52.0 * kDeg, 4.0 * kDeg, &n), 1);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    EXPECT_EQ(n, 0.0);
+    ASSERT_EQ(SetGeoid(h, nullptr, 1.25), 1);
+    EXPECT_EQ(Undulation(h, 10.0 * kDeg, 4.0 * kDeg, &n), 1);
+    EXPECT_EQ(n, 1.25);
+}
+
+TEST_F(GeoidApi, NodesAndCellsOfTheGridPlusTheCorrection) {
+    ASSERT_EQ(SetGeoid(h, path.c_str(), -0.5), 1);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    double n = 0.0;
+    ASSERT_EQ(Undulation(h, 52.3 * kDeg, 4.7 * kDeg, &n), 1);
+    EXPECT_NEAR(n, 40.0 + 0.3 + 0.07 - 0.5, 1e-5);  // float nodes
+    ASSERT_EQ(Undulation(h, 52.35 * kDeg, 4.75 * kDeg, &n), 1);
+    EXPECT_NEAR(n, 40.0 + 0.35 + 0.075 - 0.5, 1e-5);  // mean of the cell's corners
+}
+
+TEST_F(GeoidApi, OutsideTheGridIsError8WithTheCorrectionAlone) {
+    ASSERT_EQ(SetGeoid(h, path.c_str(), 2.0), 1);
+    double n = 0.0;
+    EXPECT_EQ(Undulation(h, 51.9 * kDeg, 4.5 * kDeg, &n), 0);
+    EXPECT_EQ(GetGeodesyError(), 8);
+    EXPECT_EQ(n, 2.0);
+    EXPECT_EQ(Undulation(h, NAN, 4.5 * kDeg, &n), 0);
+    EXPECT_EQ(GetGeodesyError(), 8);
+}
+
+TEST_F(GeoidApi, MissingFileIsError9WithoutGeoidButWithTheNewCorrection) {
+    ASSERT_EQ(SetGeoid(h, path.c_str(), 1.0), 1);
+    EXPECT_EQ(SetGeoid(h, dir.file("gone.geo").c_str(), 3.5), 0);
+    EXPECT_EQ(GetGeodesyError(), 9);
+    char name[64] = "stale";
+    double corr = 0.0;
+    EXPECT_EQ(GetGeoid(h, name, sizeof name, &corr), 1);
+    EXPECT_STREQ(name, "");
+    EXPECT_EQ(corr, 3.5);
+    double n = 0.0;
+    EXPECT_EQ(Undulation(h, 52.3 * kDeg, 4.7 * kDeg, &n), 1);
+    EXPECT_EQ(n, 3.5);
+}
+
+TEST_F(GeoidApi, HostileGridFilesAreError9) {
+    GridSpec zeroSpacing = Geoid();
+    zeroSpacing.latSpacing = 0.0f;
+    GridSpec cut = Geoid();
+    cut.rowsWritten = 4;
+    GridSpec huge = Geoid();
+    huge.cols = 1 << 29;
+    huge.rowsWritten = 0;
+    for (const std::string& bytes : {GridBytes(zeroSpacing), GridBytes(cut), GridBytes(huge),
+                                     GridBytes(Geoid()).substr(0, 60)}) {
+        const std::string p = dir.write("bad.geo", bytes);
+        EXPECT_EQ(SetGeoid(h, p.c_str(), 0.0), 0);
+        EXPECT_EQ(GetGeodesyError(), 9);
+    }
+}
+
+TEST_F(GeoidApi, NullPathRemovesTheGeoid) {
+    ASSERT_EQ(SetGeoid(h, path.c_str(), 0.0), 1);
+    EXPECT_EQ(SetGeoid(h, nullptr, 0.75), 1);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    char name[8] = "x";
+    EXPECT_EQ(GetGeoid(h, name, sizeof name, nullptr), 1);
+    EXPECT_STREQ(name, "");
+    double n = 0.0;
+    EXPECT_EQ(Undulation(h, 52.3 * kDeg, 4.7 * kDeg, &n), 1);
+    EXPECT_EQ(n, 0.75);
+}
+
+TEST_F(GeoidApi, GetGeoidAlwaysTerminatesTheName) {
+    ASSERT_EQ(SetGeoid(h, path.c_str(), 0.0), 1);
+    char whole[512];
+    ASSERT_EQ(GetGeoid(h, whole, sizeof whole, nullptr), 1);
+    EXPECT_EQ(std::string(whole), path);
+    char cut[6];
+    std::memset(cut, '#', sizeof cut);
+    ASSERT_EQ(GetGeoid(h, cut, sizeof cut, nullptr), 1);
+    EXPECT_EQ(std::string(cut), path.substr(0, 5));
+    const auto exact = static_cast<int32_t>(path.size());  // one byte short for the NUL
+    std::string buffer(path.size() + 4, '#');
+    ASSERT_EQ(GetGeoid(h, buffer.data(), exact, nullptr), 1);
+    EXPECT_EQ(std::string(buffer.c_str()), path.substr(0, path.size() - 1));
+    EXPECT_EQ(buffer[path.size()], '#');  // nothing written past size
+}
+
+TEST_F(GeoidApi, SameResultUnderACommaDecimalLocale) {
+    ASSERT_EQ(SetGeoid(h, path.c_str(), 0.25), 1);
+    double before = 0.0;
+    ASSERT_EQ(Undulation(h, 52.41 * kDeg, 5.03 * kDeg, &before), 1);
+    const std::string old = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
+    double after = 0.0;
+    EXPECT_EQ(SetGeoid(h, path.c_str(), 0.25), 1);
+    EXPECT_EQ(Undulation(h, 52.41 * kDeg, 5.03 * kDeg, &after), 1);
+    std::setlocale(LC_ALL, old.c_str());
+    EXPECT_EQ(before, after);
+}
+
+TEST(GeoidApiNull, NullHandleIsError2) {
+    double n = 5.0;
+    char buffer[8];
+    EXPECT_EQ(SetGeoid(nullptr, nullptr, 0.0), 0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    EXPECT_EQ(GetGeoid(nullptr, buffer, sizeof buffer, &n), 0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    EXPECT_EQ(Undulation(nullptr, 0.0, 0.0, &n), 0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+}
