@@ -5,6 +5,7 @@
 #include "vortan.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
