@@ -1,0 +1,420 @@
+// The datum family and CreateFileGeodesy through the C interface: definition
+// files and grid files written by the tests, PROJ as the oracle.
+#include "GridFileWriter.h"
+#include "InstallDir.h"
+#include "ProjOracle.h"
+#include "TempDir.h"
+#include "vortan.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr double kDeg = 0.017453292519943295;
+constexpr double kSec = 3.14159265358979323846 / 648000.0;
+// 1 mm on the earth's surface, as an angle.
+constexpr double kMmAngle = 1e-3 / 6.4e6;
+
+const char* const kClarkeUtm11 =
+    "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
+    "ScaleFactor=0.9996\nCentralMeridian=-117\nFalseEasting=500000\n";
+
+class DefinitionFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir.path() / "datum");
+        ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
+        ResetInstallDirCache();
+    }
+    void TearDown() override {
+        ::unsetenv("QVO_BRAMIX");
+        ResetInstallDirCache();
+    }
+    std::string Write(const std::string& name, const std::string& text) {
+        const std::string p = (dir.path() / name).string();
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+    std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
+    // A constant three-value grid over 30..36 N, 120..114 W.
+    void WriteConstantShiftGrid(const std::string& name, float dx, float dy, float dz) {
+        WriteGridFile(DatumFolder(name), 24, 7, 3, -120.0f, 0.25f, 30.0f, 1.0f,
+                      [&](int, int, int k) { return k == 0 ? dx : k == 1 ? dy : dz; });
+    }
+    TempDir dir;
+};
+
+GEODESY Wgs84Handle() {
+    GeodesyParams p{};
+    p.a = 6378137.0;
+    p.invFlattening = 298.257223563;
+    p.projection = 3;
+    p.unit = 1.0;
+    p.scaleFactor = 0.9996;
+    p.falseEasting = 500000.0;
+    return CreateGeodesy(&p);
+}
+
+// ---- the definition file keys, defaults and failures ---------------------
+
+TEST_F(DefinitionFiles, MinimalSectionGivesUnitScaleAndVerticalUnit) {
+    const auto f = Write("min.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
+    GEODESY h = CreateFileGeodesy(f.c_str(), nullptr);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    GeodesyParams p{};
+    char ell[24], prj[4];
+    ASSERT_EQ(GetGeodesyParams(h, &p, ell, prj), 1);
+    EXPECT_EQ(p.projection, 3);
+    EXPECT_EQ(p.scaleFactor, 1.0);
+    EXPECT_EQ(p.unit, 1.0);
+    EXPECT_STREQ(ell, "WGS-84");
+    double v = 1.0;
+    ASSERT_EQ(VConvert(h, &v, 1), 1);
+    EXPECT_EQ(v, 1.0);
+    EllDiffParams d{};
+    ASSERT_EQ(GetEllDiff(h, &d), 1);
+    EXPECT_EQ(d.scale, 1.0);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionFiles, ProjectionValueIgnoresLetterCaseAndSectionIsChosen) {
+    const auto f = Write("case.ini",
+                         "[Other]\nprojection = uTm\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"
+                         "[Geodesy]\nProjection=Lambert\n");
+    GEODESY h = CreateFileGeodesy(f.c_str(), "other");
+    ASSERT_NE(h, nullptr);
+    GeodesyParams p{};
+    GetGeodesyParams(h, &p, nullptr, nullptr);
+    EXPECT_EQ(p.projection, 3);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionFiles, FailuresGiveTheirCodes) {
+    EXPECT_EQ(CreateFileGeodesy((dir.path() / "absent.ini").c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    const auto noSection = Write("nosec.ini", "[Elsewhere]\nProjection=TME\n");
+    EXPECT_EQ(CreateFileGeodesy(noSection.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    const auto flat = Write("flat.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\n");
+    EXPECT_EQ(CreateFileGeodesy(flat.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 3);
+    const auto unknown = Write("unk.ini", "[Geodesy]\nProjection=XYZ\nFlattening=298\n");
+    EXPECT_EQ(CreateFileGeodesy(unknown.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    EXPECT_EQ(CreateFileGeodesy(nullptr, "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+}
+
+TEST_F(DefinitionFiles, OverlongDefinitionPathIsRefusedNotCut) {
+    const std::string longPath = "/tmp/" + std::string(260, 'a') + ".ini";
+    EXPECT_EQ(CreateFileGeodesy(longPath.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+}
+
+TEST_F(DefinitionFiles, FlagWordsOfTheAdjustment) {
+    struct Case {
+        const char* x;
+        const char* y;
+        uint32_t word;
+    } cases[] = {{"Yes", "1", 0x30001u}, {"1", "no", 0x10001u}, {"2", "true", 0x20001u},
+                 {"no", "On", 0x20001u}, {"", "off", 0x00001u}};
+    for (const Case& c : cases) {
+        const auto f = Write("adj.ini", std::string(kClarkeUtm11) + "AdjustType=1\nReverseX=" + c.x +
+                                            "\nReverseY=" + c.y + "\nAdjustScale=0\nAdjustRotation=90\n");
+        GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+        ASSERT_NE(h, nullptr);
+        AdjustParams a{};
+        GetAdjustment(h, &a);
+        EXPECT_EQ(a.typeWord, c.word) << c.x << " " << c.y;
+        EXPECT_EQ(a.scale, 1.0);
+        EXPECT_NEAR(a.rotation, 90 * kDeg, 1e-15);
+        DestroyGeodesy(h);
+    }
+}
+
+TEST_F(DefinitionFiles, DeltaKeysInFileUnits) {
+    const auto f = Write("delta.ini", std::string(kClarkeUtm11) +
+                                          "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\nDeltaScale=2.5\nDeltaRX=0.5\n"
+                                          "DeltaRY=-1\nDeltaRZ=1.5\n");
+    GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+    ASSERT_NE(h, nullptr);
+    EllDiffParams d{};
+    GetEllDiff(h, &d);
+    EXPECT_EQ(d.dx, 8.0);
+    EXPECT_EQ(d.dy, -160.0);
+    EXPECT_EQ(d.dz, -176.0);
+    EXPECT_DOUBLE_EQ(d.scale, 1.0000025);
+    EXPECT_DOUBLE_EQ(d.rx, 0.5 * kSec);
+    EXPECT_DOUBLE_EQ(d.ry, -1 * kSec);
+    EXPECT_DOUBLE_EQ(d.rz, 1.5 * kSec);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionFiles, ImpossibleDeltaScaleIsRefused) {
+    // -1000000 ppm is a scale of 0: the reverse would divide by it.
+    const auto f = Write("s0.ini", std::string(kClarkeUtm11) + "DeltaX=1\nDeltaScale=-1000000\n");
+    EXPECT_EQ(CreateFileGeodesy(f.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 7);
+}
+
+// ---- grids named in the definition ---------------------------------------
+
+TEST_F(DefinitionFiles, DynDatumFolderRuleAndPrecedenceOverDelta) {
+    WriteConstantShiftGrid("nad.grd", 8.0f, -160.0f, -176.0f);
+    for (const char* value : {"nad.grd", "C:\\Program Files\\Suite\\datum\\nad.grd", "/elsewhere/nad.grd"}) {
+        const auto f = Write("dyn.ini", std::string(kClarkeUtm11) + "DynDatum=" + value + "\nDeltaX=999\n");
+        GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+        ASSERT_NE(h, nullptr) << value << " error " << GetGeodesyError();
+        char path[300];
+        ASSERT_EQ(GetEllModel(h, path, sizeof path), 1);
+        EXPECT_EQ(std::string(path), DatumFolder("nad.grd")) << value;
+        EllDiffParams d{};
+        GetEllDiff(h, &d);
+        EXPECT_EQ(d.scale, -1.0);
+        EXPECT_EQ(d.dx, 0.0);
+        DestroyGeodesy(h);
+    }
+}
+
+TEST_F(DefinitionFiles, MissingDynDatumFails) {
+    const auto f = Write("dyn.ini", std::string(kClarkeUtm11) + "DynDatum=absent.grd\n");
+    EXPECT_EQ(CreateFileGeodesy(f.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 1);
+}
+
+TEST_F(DefinitionFiles, MissingGeoidGivesUsableHandleWithError9) {
+    const auto f = Write("geo.ini", std::string(kClarkeUtm11) + "OrthoHCorr=12.5\nGeoid=absent.geo\n");
+    GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetGeodesyError(), 9);
+    char path[64];
+    double corr = -1.0;
+    GetGeoid(h, path, sizeof path, &corr);
+    EXPECT_STREQ(path, "");
+    EXPECT_EQ(corr, 0.0);
+    double x = 0, y = 0;
+    EXPECT_EQ(GeoXY(h, &x, &y, 32 * kDeg, -117 * kDeg), 1);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionFiles, GeoidFromTheDatumFolderKeepsTheCorrection) {
+    WriteGridFile(DatumFolder("g.geo"), 24, 7, 1, -120.0f, 0.25f, 30.0f, 1.0f,
+                  [](int, int, int) { return -35.0f; });
+    const auto f = Write("geo.ini", std::string(kClarkeUtm11) + "OrthoHCorr=0.5\nGeoid=..\\x\\g.geo\n");
+    GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    double n = 0;
+    ASSERT_EQ(Undulation(h, 32 * kDeg, -117 * kDeg, &n), 1);
+    EXPECT_NEAR(n, -34.5, 1e-6);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionFiles, ThreeValueGridEqualsTheSameSevenParameterShift) {
+    WriteConstantShiftGrid("c.grd", 8.0f, -160.0f, -176.0f);
+    const auto g = Write("g.ini", std::string(kClarkeUtm11) + "DynDatum=c.grd\n");
+    const auto d = Write("d.ini", std::string(kClarkeUtm11) + "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\n");
+    GEODESY hg = CreateFileGeodesy(g.c_str(), "Geodesy");
+    GEODESY hd = CreateFileGeodesy(d.c_str(), "Geodesy");
+    ASSERT_NE(hg, nullptr);
+    ASSERT_NE(hd, nullptr);
+    double la1 = 32.7 * kDeg, lo1 = -117.2 * kDeg, h1 = 10.0;
+    double la2 = la1, lo2 = lo1, h2 = h1;
+    ASSERT_EQ(WGS84Conv(hg, &la1, &lo1, &h1), 1);
+    ASSERT_EQ(WGS84Conv(hd, &la2, &lo2, &h2), 1);
+    EXPECT_NEAR(la1, la2, 1e-12);
+    EXPECT_NEAR(lo1, lo2, 1e-12);
+    EXPECT_NEAR(h1, h2, 1e-4);
+    EXPECT_NE(la1, 32.7 * kDeg);
+    // Outside the grid: silently the stored values, which the grid reset to
+    // none, so only the change of ellipsoid remains.
+    double la = 10 * kDeg, lo = -117.2 * kDeg;
+    EXPECT_EQ(WGS84Conv(hg, &la, &lo, nullptr), 1);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    DestroyGeodesy(hg);
+    DestroyGeodesy(hd);
+}
+
+TEST_F(DefinitionFiles, GeoidGridIsNotADatumGrid) {
+    WriteGridFile(DatumFolder("one.geo"), 24, 7, 1, -120.0f, 0.25f, 30.0f, 1.0f,
+                  [](int, int, int) { return 1.0f; });
+    GEODESY h = Wgs84Handle();
+    EXPECT_EQ(SetEllModel(h, DatumFolder("one.geo").c_str()), 0);
+    EXPECT_EQ(GetGeodesyError(), 3);
+    char path[8] = "x";
+    GetEllModel(h, path, sizeof path);
+    EXPECT_STREQ(path, "");
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionFiles, EllModelPathIsCutToTheBuffer) {
+    WriteConstantShiftGrid("c.grd", 1.0f, 2.0f, 3.0f);
+    GEODESY h = Wgs84Handle();
+    ASSERT_EQ(SetEllModel(h, DatumFolder("c.grd").c_str()), 1);
+    char small[6];
+    ASSERT_EQ(GetEllModel(h, small, sizeof small), 1);
+    EXPECT_EQ(std::string(small), DatumFolder("c.grd").substr(0, 5));
+    EXPECT_EQ(GetEllModel(h, small, 0), 0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    ASSERT_EQ(SetEllModel(h, nullptr), 1);
+    EllDiffParams d{};
+    GetEllDiff(h, &d);
+    EXPECT_EQ(d.scale, 1.0);
+    DestroyGeodesy(h);
+}
+
+// ---- the conversions through the C interface ------------------------------
+
+TEST(DatumApi, NullHandleGivesError2) {
+    double a = 0, b = 0, c = 0;
+    EXPECT_EQ(GeoECEF(nullptr, &a, &b, &c, 0, 0, 0), 0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    EXPECT_EQ(WGS84Conv(nullptr, &a, &b, nullptr), 0);
+    EXPECT_EQ(InvEllConv(nullptr, &a, &b, nullptr, 6378137, 0.003), 0);
+    EXPECT_EQ(SetEllModel(nullptr, nullptr), 0);
+    EXPECT_EQ(GetEllDiff(nullptr, nullptr), 0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+}
+
+TEST(DatumApi, WithoutDeltaNothingMovesEvenOnAnotherEllipsoid) {
+    GeodesyParams p{};
+    p.a = 6378388.0;
+    p.invFlattening = 297.0;
+    p.projection = 3;
+    p.unit = 1.0;
+    GEODESY h = CreateGeodesy(&p);
+    double lat = 0.9, lon = 0.1, height = 5.0;
+    EXPECT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
+    EXPECT_EQ(lat, 0.9);
+    EXPECT_EQ(lon, 0.1);
+    EXPECT_EQ(height, 5.0);
+    EllDiffParams scaleOnly{0, 0, 0, 1.00001, 0, 0, 0};
+    ASSERT_EQ(SetEllDiff(h, &scaleOnly), 1);
+    EXPECT_EQ(InvWGS84Conv(h, &lat, &lon, &height), 1);
+    EXPECT_EQ(lat, 0.9);
+    EllDiffParams rotation{0, 0, 0, 1.0, 0, 0, 1e-6};
+    ASSERT_EQ(SetEllDiff(h, &rotation), 1);
+    EXPECT_EQ(WGS84Conv(h, &lat, &lon, nullptr), 1);
+    EXPECT_NE(lon, 0.1);
+    DestroyGeodesy(h);
+}
+
+TEST(DatumApi, UnusableShiftIsRefusedAndTheOldOneStays) {
+    GEODESY h = Wgs84Handle();
+    EllDiffParams good{1, 2, 3, 1.0, 0, 0, 0};
+    ASSERT_EQ(SetEllDiff(h, &good), 1);
+    for (double s : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
+        EllDiffParams bad{1, 2, 3, s, 0, 0, 0};
+        EXPECT_EQ(SetEllDiff(h, &bad), 0);
+        EXPECT_EQ(GetGeodesyError(), 7);
+    }
+    EllDiffParams back{};
+    GetEllDiff(h, &back);
+    EXPECT_EQ(back.dz, 3.0);
+    EXPECT_EQ(back.scale, 1.0);
+    DestroyGeodesy(h);
+}
+
+TEST(DatumApi, EcefOnThePolarAxisAndNotFinitePoints) {
+    GEODESY h = Wgs84Handle();
+    double lat = 0, lon = 1, height = 0;
+    ASSERT_EQ(ECEFGeo(h, 0, 0, 6356852.3142, &lat, &lon, &height), 1);
+    EXPECT_DOUBLE_EQ(lat, std::asin(1.0));
+    EXPECT_EQ(lon, 0.0);
+    EXPECT_NEAR(height, 100.0, 1e-3);
+    ASSERT_EQ(ECEFGeo(h, 0, 0, 0, &lat, &lon, nullptr), 1);
+    EXPECT_DOUBLE_EQ(lat, -std::asin(1.0));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    lat = 0.5;
+    EXPECT_EQ(ECEFGeo(h, nan, 1e6, 1e6, &lat, &lon, &height), 0);
+    EXPECT_EQ(GetGeodesyError(), 10);
+    EXPECT_EQ(lat, 0.5);
+    EllDiffParams t{1, 2, 3, 1.0, 0, 0, 0};
+    SetEllDiff(h, &t);
+    double la = nan, lo = 0.1;
+    EXPECT_EQ(WGS84Conv(h, &la, &lo, nullptr), 0);
+    EXPECT_EQ(GetGeodesyError(), 10);
+    DestroyGeodesy(h);
+}
+
+TEST(DatumApi, EllConvOnTheOwnEllipsoidChangesNothingAndBadEllipsoidIsRefused) {
+    GEODESY h = Wgs84Handle();
+    EllDiffParams t{-87, -98, -121, 1.0, 0, 0, 0};
+    SetEllDiff(h, &t);
+    double lat = 0.8, lon = 0.2, height = 0;
+    EXPECT_EQ(EllConv(h, &lat, &lon, &height, 6378137.0, 1.0 / 298.257223563), 1);
+    EXPECT_EQ(lat, 0.8);
+    EXPECT_EQ(EllConv(h, &lat, &lon, &height, 6378388.0, 2.5), 0);
+    EXPECT_EQ(GetGeodesyError(), 3);
+    EXPECT_EQ(lat, 0.8);
+    // International 1924 to WGS-84 with the shift, and back.
+    ASSERT_EQ(EllConv(h, &lat, &lon, &height, 6378388.0, 1.0 / 297.0), 1);
+    EXPECT_NE(lat, 0.8);
+    ASSERT_EQ(InvEllConv(h, &lat, &lon, &height, 6378388.0, 1.0 / 297.0), 1);
+    EXPECT_NEAR(lat, 0.8, 1e-10);
+    EXPECT_NEAR(lon, 0.2, 1e-10);
+    DestroyGeodesy(h);
+}
+
+// WGS84Conv is cart on WGS-84, the coordinate-frame Helmert and the inverse
+// cart on the project ellipsoid: PROJ's pipeline of the same three steps.
+TEST(DatumApi, Wgs84ConvMatchesProjPipelineWorldwide) {
+    GeodesyParams p{};
+    p.a = 6377397.155;
+    p.invFlattening = 299.1528128;
+    p.projection = 3;
+    p.unit = 1.0;
+    GEODESY h = CreateGeodesy(&p);
+    ASSERT_NE(h, nullptr);
+    // EPSG's worked example parameters (WGS 84 to ED50-like frame, coordinate frame).
+    EllDiffParams t{-598.1, -73.7, -418.2, 1.0 + 6.7e-6, 0.202 * kSec, 0.045 * kSec, -2.455 * kSec};
+    ASSERT_EQ(SetEllDiff(h, &t), 1);
+    ProjOracle proj(
+        "+proj=pipeline +step +proj=unitconvert +xy_in=rad +xy_out=rad +step +proj=cart +ellps=WGS84 "
+        "+step +proj=helmert +x=-598.1 +y=-73.7 +z=-418.2 +rx=0.202 +ry=0.045 +rz=-2.455 +s=6.7 "
+        "+convention=coordinate_frame +step +inv +proj=cart +a=6377397.155 +rf=299.1528128");
+    double worst = 0;
+    for (double latDeg = -85; latDeg <= 85; latDeg += 17)
+        for (double lonDeg = -179; lonDeg <= 180; lonDeg += 29) {
+            double lat = latDeg * kDeg, lon = lonDeg * kDeg, height = 120.0;
+            ASSERT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
+            PJ_COORD r = proj.Trans(PJ_FWD, lonDeg * kDeg, latDeg * kDeg, 120.0);
+            const double dN = std::fabs(lat - r.lpz.phi);
+            const double dE = std::fabs(lon - r.lpz.lam) * std::cos(lat);
+            worst = std::max({worst, dN, dE});
+            EXPECT_LT(dN, kMmAngle) << latDeg << " " << lonDeg;
+            EXPECT_LT(dE, kMmAngle) << latDeg << " " << lonDeg;
+            EXPECT_NEAR(height, r.lpz.z, 1e-3);
+        }
+    RecordProperty("worst_angle_rad", std::to_string(worst));
+    DestroyGeodesy(h);
+}
+
+TEST(DatumApi, GeoEcefMatchesProjCart) {
+    GEODESY h = Wgs84Handle();
+    ProjOracle cart("+proj=cart +ellps=WGS84");
+    for (double latDeg = -90; latDeg <= 90; latDeg += 15)
+        for (double lonDeg = -180; lonDeg <= 180; lonDeg += 45) {
+            double X = 0, Y = 0, Z = 0;
+            ASSERT_EQ(GeoECEF(h, &X, &Y, &Z, latDeg * kDeg, lonDeg * kDeg, 250.0), 1);
+            PJ_COORD r = cart.Trans(PJ_FWD, lonDeg * kDeg, latDeg * kDeg, 250.0);
+            EXPECT_NEAR(X, r.xyz.x, 1e-3);
+            EXPECT_NEAR(Y, r.xyz.y, 1e-3);
+            EXPECT_NEAR(Z, r.xyz.z, 1e-3);
+            double lat = 0, lon = 0, height = 0;
+            ASSERT_EQ(ECEFGeo(h, X, Y, Z, &lat, &lon, &height), 1);
+            EXPECT_NEAR(lat, latDeg * kDeg, kMmAngle);
+            EXPECT_NEAR(height, 250.0, 1e-3);
+        }
+    DestroyGeodesy(h);
+}
+
+}  // namespace
