@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 constexpr double kDeg = std::numbers::pi / 180.0;
 constexpr int kPoints = 4096;
@@ -170,6 +172,7 @@ Agreement Compare(const Grid& g) {
 // Keeps every rate of the run so that the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             auto it = run.counters.find("items_per_second");
@@ -197,7 +200,8 @@ int main(int argc, char** argv) {
     Register();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    RatioReporter reporter(::isatty(1) ? benchmark::ConsoleReporter::OO_Defaults
+                                       : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -16,6 +16,13 @@ inline double AtanhOfESin(double x) {
     return x * (1.0 + y * (1.0 / 3 + y * (1.0 / 5 + y * (1.0 / 7 + y * (1.0 / 9 + y * (1.0 / 11 + y * (1.0 / 13 +
                 y * (1.0 / 15 + y * (1.0 / 17)))))))));
 }
+
+// exp(-x) for the small x = e atanh(e sin phi) (below 0.007 for every real
+// ellipsoid) by its series; the library call for anything larger.
+inline double ExpOfMinusSmall(double x) {
+    if (!(std::fabs(x) < 0.01)) return std::exp(-x);
+    return 1.0 - x * (1.0 - x / 2 * (1.0 - x / 3 * (1.0 - x / 4 * (1.0 - x / 5 * (1.0 - x / 6 * (1.0 - x / 7))))));
+}
 }  // namespace
 
 Stereographic::Stereographic(const GeodesyParams& params) : Projection(params) {
@@ -136,13 +143,14 @@ errcode Stereographic::Inverse(double x, double y, double& lat, double& lon) con
     for (int i = 0; i < kMaxIterations; ++i) {
         const double s = std::sin(phi), cphi = std::cos(phi);
         const double ea = e * AtanhOfESin(e * s);
-        const double p = std::exp(-ea);
+        const double p = ExpOfMinusSmall(ea);
         const double tq = s >= 0.0 ? (1.0 + s) / cphi : cphi / (1.0 - s);
-        const double t = tq * p;
         const double tn = std::exp(n * (std::log(tq) - ea));  // T^n
         const double g = c * tn - tau;
-        const double d = p / (1.0 - s) - e2 * s * cphi * tq / (1.0 - e2 * s);
-        const double step = g / (c * n * (tn / t) * d);
+        // Step G / (c n T^(n-1) D), D = P / (1 - s) - e2 s cos(phi) tan(q) / (1 - e2 s),
+        // over one division: tan(q) (1 - s) = cos phi and cos(phi) tan(q) = 1 + s.
+        const double w = 1.0 - e2 * s;
+        const double step = g * p * cphi * w / (c * n * tn * (p * w - e2 * s * cphi * cphi));
         phi -= step;
         if (std::fabs(step) <= 1e-12 || std::isnan(step)) {
             settled = true;
