@@ -127,9 +127,11 @@ errcode InterpFile::Open(const char* path, bool westPositive) {
     const int32_t cols = ReadLE<int32_t>(h + 64);
     const int32_t rows = ReadLE<int32_t>(h + 68);
     const int32_t values = ReadLE<int32_t>(h + 72);
-    const int64_t recordSize = 4 + 4 * static_cast<int64_t>(cols) * values;
     const bool countsOk = cols >= 1 && rows >= 1 && values >= 1 &&
                           static_cast<int64_t>(cols) * values <= (std::numeric_limits<int32_t>::max() - 4) / 4;
+    // Only counts that passed give a size: two huge counts of a corrupt
+    // header would overflow even a 64-bit product.
+    const int64_t recordSize = countsOk ? 4 + 4 * static_cast<int64_t>(cols) * values : 0;
     if (latStep == 0.0 || lonStep == 0.0 || !countsOk || recordSize < kHeaderSize ||
         static_cast<int64_t>(st.st_size) / recordSize < static_cast<int64_t>(rows) + 1) {
         ::close(fd);

@@ -154,3 +154,26 @@ TEST(GridFaultOpen, DefinitionOfAGridThatIsAFolderOrJunk) {
     EXPECT_DOUBLE_EQ(n, 1.5);  // no geoid: the correction alone
     DestroyGeodesy(h);
 }
+
+TEST(GridFaultOpen, HugeNegativeCountsAreRefusedWithoutOverflow) {
+    // Found by fuzzing the grid reader: two large negative counts made the
+    // record size product overflow before the counts were checked.
+    TempDir dir;
+    std::string b = GeoidBytes(kCols, 2);
+    Put(b, 64, int32_t{-2071690108});
+    Put(b, 72, int32_t{-2071690108});
+    GeodesyParams p{};
+    p.a = 6378137.0;
+    p.invFlattening = 298.257223563;
+    p.projection = 3;
+    p.unit = 1.0;
+    GEODESY h = CreateGeodesy(&p);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(SetGeoid(h, dir.write("neg.geo", b).c_str(), 0.0), 0);
+    EXPECT_EQ(GetGeodesyError(), 9);
+    Put(b, 64, int32_t{2147483647});
+    Put(b, 72, int32_t{2147483647});
+    EXPECT_EQ(SetGeoid(h, dir.write("big.geo", b).c_str(), 0.0), 0);
+    EXPECT_EQ(GetGeodesyError(), 9);
+    DestroyGeodesy(h);
+}
