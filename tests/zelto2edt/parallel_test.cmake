@@ -95,3 +95,15 @@ file(READ ${WORK}/same/b.EDT b)
 if(NOT a STREQUAL b)
   message(FATAL_ERROR "a.EDT is not the short survey that was named last")
 endif()
+
+# A geodesy definition that cannot be opened stops the run before any file,
+# with the same message and status on worker threads as without them.
+foreach(jobs "-j1" "-j2")
+  execute_process(COMMAND ${TOOL} --quiet ${jobs} --geodesy ${WORK}/none.ini b.csv a.csv
+                  WORKING_DIRECTORY ${WORK}/same RESULT_VARIABLE rc_${jobs}
+                  OUTPUT_VARIABLE out_${jobs} ERROR_VARIABLE err_${jobs})
+endforeach()
+if(NOT rc_-j1 EQUAL 1 OR NOT rc_-j2 EQUAL 1 OR NOT out_-j2 STREQUAL "" OR NOT err_-j1 STREQUAL err_-j2
+   OR NOT err_-j2 MATCHES "none.ini")
+  message(FATAL_ERROR "unusable geodesy file: ${rc_-j1} ${rc_-j2}\n${out_-j2}\n${err_-j1}\n${err_-j2}")
+endif()
