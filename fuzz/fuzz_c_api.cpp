@@ -108,7 +108,7 @@ void Exercise(GEODESY h, Input& in, const std::string& geoid) {
         const uint8_t op = in.Byte();
         double x = Pick(in), y = Pick(in), lat = Pick(in), lon = Pick(in);
         double az = 0, u = 0;
-        switch (op % 10) {
+        switch (op % 14) {
         case 0: (void)GeoXY(h, &x, &y, lat, lon); break;
         case 1: (void)XYGeo(h, x, y, &lat, &lon); break;
         case 2: (void)Scale(h, x, y); break;
@@ -128,6 +128,37 @@ void Exercise(GEODESY h, Input& in, const std::string& geoid) {
         case 8: {
             // A forward and back trip: whatever comes back must not fault.
             if (GeoXY(h, &x, &y, lat, lon) == 1) (void)XYGeo(h, x, y, &lat, &lon);
+            break;
+        }
+        case 10: {
+            double X = x, Y = y, Z = lat, h2 = lon;
+            (void)GeoECEF(h, &X, &Y, &Z, lat, lon, (op & 0x10) ? x : 0.0);
+            (void)ECEFGeo(h, X, Y, Z, &lat, &lon, (op & 0x20) ? &h2 : nullptr);
+            break;
+        }
+        case 11: {
+            double hh = x;
+            (void)WGS84Conv(h, &lat, &lon, (op & 0x10) ? &hh : nullptr);
+            (void)InvWGS84Conv(h, &lat, &lon, (op & 0x20) ? &hh : nullptr);
+            break;
+        }
+        case 12: {
+            double hh = 0;
+            (void)EllConv(h, &lat, &lon, &hh, x, y);
+            (void)InvEllConv(h, &lat, &lon, (op & 0x10) ? &hh : nullptr, x, y);
+            break;
+        }
+        case 13: {
+            EllDiffParams d{x, y, lat, lon, Pick(in), Pick(in), Pick(in)};
+            if (op & 0x10) d.scale = 1.0 + d.scale * 1e-6;
+            (void)SetEllDiff(h, &d);
+            EllDiffParams diff{};
+            (void)GetEllDiff(h, &diff);
+            // The grid file doubles as a datum grid of one value: refused.
+            if (op & 0x20) (void)SetEllModel(h, (op & 0x40) ? geoid.c_str() : nullptr);
+            const int32_t size = 1 + in.Byte() % 8;
+            std::memset(buf, 'x', sizeof buf);
+            if (GetEllModel(h, buf, size) == 1) Terminated(buf, static_cast<size_t>(size));
             break;
         }
         default: {
