@@ -21,6 +21,10 @@
 #include "EllipsoidNames.h"
 #include "ui_ZeltoConverterDlg.h"
 
+// The icon and picture live in a resource of the static dialog library, which the linker
+// does not register by itself.
+static void InitDialogResources() { Q_INIT_RESOURCE(ZeltoConverter); }
+
 namespace {
 
 const char kAboutMenuText[] = "&About ZeltoConverter...";
@@ -64,6 +68,7 @@ public:
 CZeltoConverterDlg::CZeltoConverterDlg(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::CZeltoConverterDlg>()), m_receiver(this, &m_Converter)
 {
+    InitDialogResources();
     ui->setupUi(this);
     ui->buttonSetup->setVisible(false);
     connect(ui->buttonFile, &QPushButton::clicked, this, [this] { OnFile(); });

@@ -97,6 +97,12 @@ TEST_F(Dialog, ControlsCarryTheirIdsAndTexts)
     EXPECT_FALSE(Enabled(dlg, 106));
     EXPECT_FALSE(Enabled(dlg, 116));
     EXPECT_TRUE(Enabled(dlg, 103));
+    // The program icon, also shown as the dialog's picture.
+    EXPECT_FALSE(dlg.windowIcon().isNull());
+    auto* picture = dlg.findChild<QLabel*>("picture");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->property("resourceId").toInt(), 130);
+    EXPECT_FALSE(picture->pixmap().isNull());
 }
 
 TEST_F(Dialog, EllipsoidListMatchesTheConverterTableRowForRow)
