@@ -508,3 +508,33 @@ TEST(FileChooserFilters, BarSeparatedFiltersBecomeQtNameFilters)
     EXPECT_EQ(QtNameFilters("Surveys|*.csv;*.txt||"), QStringList{"Surveys (*.csv *.CSV *.txt *.TXT)"});
     EXPECT_EQ(QtNameFilters(""), QStringList{});
 }
+
+TEST_F(Dialog, ProjectGeodesyRunUsesTheDefinitionFile)
+{
+    const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
+    const std::string ini = work.write("harbour_geodesy.ini", TempDir::read(ZELTO_SAMPLE_INI));
+    CZeltoConverterDlg dlg;
+    ScriptedChooser chooser;
+    dlg.SetFileChooser(&chooser);
+    chooser.Answer(QString::fromStdString(csv));
+    Button(dlg, 103)->click();
+    Button(dlg, 106)->click();
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    const std::string utm = TempDir::read(work.file("harbour_survey.EDT"));
+
+    Button(dlg, 1001)->click();
+    chooser.Answer(QString::fromStdString(ini));
+    Button(dlg, 1005)->click();
+    Button(dlg, 106)->click();
+    if (!dlg.IsRunning()) {
+        std::string error;
+        dlg.Converter().GetLastError(error);
+        GTEST_SKIP() << "project geodesy not in this build: " << error;
+    }
+    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_EQ(dlg.Messages().size(), 1) << dlg.Messages().join('|').toStdString();
+    EXPECT_EQ(dlg.Messages()[0], "harbour_survey.csv  CSV Records: 300");
+    EXPECT_EQ(dlg.RunSummary(), "1 file(s) converted.");
+    // NAD 27 grid positions differ from the WGS-84 UTM ones by tens of metres.
+    EXPECT_NE(TempDir::read(work.file("harbour_survey.EDT")), utm);
+}
