@@ -1,6 +1,7 @@
 // The converter object: settings, error reporting, progress and the Zelto CSV to .EDT loop.
 #include "ZeltoQvxConverter.h"
 
+#include <cmath>
 #include <cstring>
 #include <charconv>
 #include <fcntl.h>
@@ -8,6 +9,31 @@
 
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// A number too large or too small for a double: atof gives infinity for the one and
+// zero for the other. Which it is follows from the decimal exponent of the first
+// significant digit.
+double OutOfRange(const char* p, const char* end)
+{
+    long long lead = 0;  // decimal exponent of the first significant digit, plus one
+    bool seen = false, point = false;
+    for (; p < end && ((*p >= '0' && *p <= '9') || *p == '.'); ++p) {
+        if (*p == '.') { point = true; continue; }
+        if (!seen && *p == '0') { if (point) --lead; continue; }
+        seen = true;
+        if (!point && lead < 100000) ++lead;
+    }
+    long long exp = 0;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool eneg = false;
+        if (p < end && (*p == '+' || *p == '-')) eneg = *p++ == '-';
+        for (; p < end && *p >= '0' && *p <= '9'; ++p)
+            if (exp < 100000) exp = exp * 10 + (*p - '0');
+        if (eneg) exp = -exp;
+    }
+    return lead + exp > 0 ? HUGE_VAL : 0.0;
+}
 
 // atof semantics, independent of the process locale.
 double ReadDecimal(const std::string& s)
@@ -19,6 +45,7 @@ double ReadDecimal(const std::string& s)
     double v = 0.0;
     auto r = std::from_chars(s.data() + i, s.data() + s.size(), v, std::chars_format::general);
     if (r.ec == std::errc::invalid_argument) return 0.0;
+    if (r.ec == std::errc::result_out_of_range) v = OutOfRange(s.data() + i, r.ptr);
     return neg ? -v : v;
 }
 

@@ -1,0 +1,223 @@
+// Hostile and broken inputs for whole conversions: binary garbage, a 5 MB line,
+// 10,000 columns, position signs cut short, a disk that fills up, an output folder
+// that cannot be written. Each ends in a clear error or a well-formed .EDT file,
+// and nothing but the .EDT file appears beside the input.
+#include "ConverterTestKit.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <set>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+std::set<std::string> Listing(const TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.insert(e.path().filename().string());
+    return names;
+}
+
+struct Outcome {
+    long result = 0;
+    int records = 0;
+    std::string error;
+    kit::EdtImage edt;
+};
+
+Outcome Convert(const TempDir& dir, const std::string& name, const std::string& bytes, bool readBack = true) {
+    kit::Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    const std::string csv = dir.write(name + ".csv", bytes);
+    Outcome r;
+    r.result = c.ReadZeltoFile(csv);
+    if (r.result == S_OK) r.result = c.WriteQVXFile("");
+    r.records = c.get_CSVRecords();
+    c.GetLastError(r.error);
+    if (readBack) r.edt = kit::ReadEdt(TempDir::read(dir.file(name + ".EDT")));
+    return r;
+}
+
+int LinesOf(const std::string& bytes) {
+    int n = 0;
+    for (char ch : bytes) n += ch == '\n';
+    return n + (!bytes.empty() && bytes.back() != '\n');
+}
+
+}  // namespace
+
+TEST(BadInput, BinaryGarbageGivesWellFormedRecords) {
+    std::mt19937 rng(4711);
+    const char favoured[] = {',', ',', ',', '\n', '\r', '"', ':', '\xC2', '\xE2', '\xB0', '\0', '5', '.', 'N'};
+    std::string bytes;
+    for (int i = 0; i < 200000; ++i) {
+        const auto v = static_cast<unsigned>(rng());
+        bytes += (v & 1) ? favoured[(v >> 1) % sizeof favoured] : static_cast<char>(v >> 8);
+    }
+    TempDir dir;
+    Outcome r = Convert(dir, "garbage", bytes);
+    EXPECT_EQ(r.result, S_OK) << r.error;
+    EXPECT_EQ(r.records, LinesOf(bytes) - 1);
+    EXPECT_EQ(r.edt.problem, "");
+    EXPECT_EQ(static_cast<int>(r.edt.records.size()), r.records);
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"garbage.csv", "garbage.EDT"}));
+}
+
+TEST(BadInput, FiveMegabyteLines) {
+    TempDir dir;
+    const std::string big(5u << 20, '9');
+    // No comma at all: one record, nothing decoded but the origin's position.
+    Outcome r = Convert(dir, "plain", "titles\n" + std::string(5u << 20, 'x') + "\n");
+    ASSERT_EQ(r.result, S_OK) << r.error;
+    ASSERT_EQ(r.edt.records.size(), 1u);
+    EXPECT_EQ(r.edt.records[0], ",166021.44,0.00" + std::string(36, ','));
+    // A 5 MB number reads as atof reads it: beyond a double, so infinite.
+    r = Convert(dir, "number", "titles\n,," + big + ",1,\n");
+    ASSERT_EQ(r.result, S_OK) << r.error;
+    ASSERT_EQ(r.edt.records.size(), 1u);
+    EXPECT_EQ(kit::Field(r.edt.records[0], 5), "inf");
+    EXPECT_EQ(kit::Field(r.edt.records[0], 12), "-inf");
+    // A 5 MB position and a 5 MB time: only their first characters count.
+    std::string line(31, ',');
+    line += "N " + big + "," + "E 1,," + big + "," + big + ",";
+    r = Convert(dir, "position", "titles\n" + line + "\n" + kit::kRecord + "\n");
+    ASSERT_EQ(r.result, S_OK) << r.error;
+    EXPECT_EQ(r.edt.problem, "");
+    ASSERT_EQ(r.edt.records.size(), 2u);
+    EXPECT_EQ(r.edt.records[1], kit::kRecordText);
+    EXPECT_EQ(Listing(dir).size(), 6u);
+}
+
+TEST(BadInput, TenThousandColumns) {
+    TempDir dir;
+    std::string line = kit::kRecord;
+    for (int k = 40; k < 10000; ++k) {
+        line += 'x';
+        line += std::to_string(k);
+        line += ',';
+    }
+    Outcome r = Convert(dir, "wide", "titles\n" + line + "\n" + line);
+    ASSERT_EQ(r.result, S_OK) << r.error;
+    ASSERT_EQ(r.edt.records.size(), 2u);
+    EXPECT_EQ(r.edt.records[0], kit::kRecordText);
+    EXPECT_EQ(r.edt.records[1], kit::kRecordText);
+    EXPECT_EQ(r.edt.header[8], "TND 16:58:03 09/13/2011");
+}
+
+TEST(BadInput, PositionSignsCutShort) {
+    const std::string full = "N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3";
+    std::string bytes = "titles\n";
+    int n = 0;
+    for (std::size_t len = 0; len <= full.size(); ++len, ++n) {
+        std::string cut = full.substr(0, len);
+        bytes += std::string(31, ',') + cut + "," + cut + ",,,,,\n";
+    }
+    bytes += std::string(31, ',') + "\xE2\x80";  // the file ends inside a sign
+    ++n;
+    TempDir dir;
+    Outcome r = Convert(dir, "cut", bytes);
+    ASSERT_EQ(r.result, S_OK) << r.error;
+    EXPECT_EQ(r.records, n);
+    EXPECT_EQ(r.edt.problem, "");
+}
+
+TEST(BadInput, InputThatIsAFolder) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("folder.csv"));
+    kit::Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    EXPECT_EQ(c.ReadZeltoFile(dir.file("folder.csv")), E_FAIL);
+    std::string text;
+    c.GetLastError(text);
+    EXPECT_EQ(text, "Failed to open CSV file.");
+    EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("folder.EDT")));
+}
+
+namespace {
+// Converts `records` copies of the worked record with the file size limited to
+// `limit` bytes; exits 0 when the conversion failed with the write error.
+[[noreturn]] void ConvertUnderSizeLimit(const std::string& csv, rlim_t limit) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{limit, limit};
+    if (setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(10);
+    kit::Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    if (c.ReadZeltoFile(csv) != S_OK) _exit(11);
+    const long result = c.WriteQVXFile("");
+    std::string text;
+    c.GetLastError(text);
+    if (result != E_FAIL) _exit(12);
+    if (text != "Failed to write record to file.") _exit(13);
+    if (rec.Count(WM_CONVERTERERROR) != 1) _exit(14);
+    _exit(0);
+}
+}  // namespace
+
+TEST(BadInputDeathTest, FullDiskFailsTheConversion) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
+    TempDir dir;
+    std::string bytes = "titles\n";
+    for (int i = 0; i < 2000; ++i) bytes += std::string(kit::kRecord) + "\n";
+    const std::string csv = dir.write("full.csv", bytes);
+    // Mid-file: the records written so far stay.
+    EXPECT_EXIT(ConvertUnderSizeLimit(csv, 64 * 1024), testing::ExitedWithCode(0), "");
+    const std::string edt = TempDir::read(dir.file("full.EDT"));
+    EXPECT_LE(edt.size(), 64u * 1024u);
+    EXPECT_EQ(edt.substr(0, 12), "FTP ALL 2\r\r\n");
+    // Inside the header: the short file is still refused, not reported as written.
+    EXPECT_EXIT(ConvertUnderSizeLimit(csv, 200), testing::ExitedWithCode(0), "");
+    EXPECT_LE(TempDir::read(dir.file("full.EDT")).size(), 200u);
+    // A single record that only fails when the file is closed.
+    const std::string one = dir.write("one.csv", "titles\n" + std::string(kit::kRecord) + "\n");
+    EXPECT_EXIT(ConvertUnderSizeLimit(one, 650), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"full.csv", "full.EDT", "one.csv", "one.EDT"}));
+}
+
+TEST(BadInput, DeviceWithNoSpaceFailsTheConversion) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    for (int records : {1, 500}) {
+        std::string bytes = "titles\n";
+        for (int i = 0; i < records; ++i) bytes += std::string(kit::kRecord) + "\n";
+        const std::string name = "r" + std::to_string(records);
+        std::filesystem::create_symlink("/dev/full", dir.file(name + ".EDT"));
+        Outcome r = Convert(dir, name, bytes, false);  // /dev/full reads as endless zeros
+        EXPECT_EQ(r.result, E_FAIL) << records;
+        EXPECT_EQ(r.error, "Failed to write record to file.") << records;
+    }
+}
+
+namespace {
+[[noreturn]] void ConvertAsOtherUser(const std::string& csv) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(10);
+    kit::Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    if (c.ReadZeltoFile(csv) != S_OK) _exit(11);
+    if (c.WriteQVXFile("") != E_FAIL) _exit(12);
+    std::string text;
+    c.GetLastError(text);
+    _exit(text == "Failed to open Bramix file." && rec.Count(WM_CONVERTERERROR) == 1 ? 0 : 13);
+}
+}  // namespace
+
+TEST(BadInputDeathTest, UnwritableOutputFolder) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
+    TempDir dir;
+    const std::string csv = dir.write("ro.csv", "titles\n" + std::string(kit::kRecord) + "\n");
+    namespace fs = std::filesystem;
+    fs::permissions(csv, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_EXIT(ConvertAsOtherUser(csv), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"ro.csv"}));
+}

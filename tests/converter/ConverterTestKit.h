@@ -1,0 +1,129 @@
+// Shared pieces of the converter tests: a message receiver that records what the
+// converter posts, a peer that reaches the protected decoders, and a reader of
+// .EDT files that checks every record line's commas and checksum.
+#ifndef ZELTO_TESTS_CONVERTER_KIT_H
+#define ZELTO_TESTS_CONVERTER_KIT_H
+
+#include "ZeltoQvxConverter.h"
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace kit {
+
+class Recorder : public CConverterMessageWnd {
+public:
+    struct Msg { unsigned int id; std::uintptr_t w; std::intptr_t l; };
+    void Post(unsigned int message, std::uintptr_t wParam, std::intptr_t lParam) noexcept override {
+        std::lock_guard<std::mutex> lock(m);
+        messages.push_back({message, wParam, lParam});
+    }
+    int Count(unsigned int id) {
+        std::lock_guard<std::mutex> lock(m);
+        int n = 0;
+        for (const auto& msg : messages) n += msg.id == id;
+        return n;
+    }
+    std::mutex m;
+    std::vector<Msg> messages;
+};
+
+// Reaches the protected members the way a derived class of the library may.
+class Peer : public CZeltoQvxConverter {
+public:
+    using CZeltoQvxConverter::ConvertPosString;
+    using CZeltoQvxConverter::ConvertTime;
+    using CZeltoQvxConverter::Fire_SendPercentDone;
+    using CZeltoQvxConverter::SetConverterErrorInfo;
+    using CZeltoQvxConverter::WriteLogFile;
+    using CZeltoQvxConverter::m_dDepthOffset;
+    using CZeltoQvxConverter::m_strDate;
+    using CZeltoQvxConverter::m_strOutFile;
+    using CZeltoQvxConverter::m_strTime;
+
+    struct Parsed {
+        sALL rec;
+        std::vector<std::string> fields;
+    };
+    // One line through ParseCSVLine, as the conversion loop hands it over.
+    Parsed Parse(std::string line) {
+        Parsed p{};
+        std::string f[ZELTO_OUTPUT_FIELDS];
+        ParseCSVLine(line, p.rec, f);
+        p.fields.assign(f, f + ZELTO_OUTPUT_FIELDS);
+        return p;
+    }
+    double Pos(std::string text) { return ConvertPosString(text); }
+};
+
+// Sum of the bytes of a text, each taken as a signed 8-bit number.
+inline std::int32_t SignedSum(const std::string& s) {
+    std::int32_t sum = 0;
+    for (char c : s) sum += static_cast<signed char>(c);
+    return sum;
+}
+
+// Splits an .EDT image into its 21 header lines and its record lines and checks
+// the line ends, the EOH sum and every record's 38 commas and checksum. Returns
+// the record texts (without checksum) or sets `problem`.
+struct EdtImage {
+    std::vector<std::string> header;
+    std::vector<std::string> records;  // text up to and including the 38th comma
+    std::string problem;
+};
+
+inline EdtImage ReadEdt(const std::string& bytes) {
+    EdtImage img;
+    std::size_t pos = 0;
+    std::int64_t sum = 0;
+    auto fail = [&](const std::string& why) { img.problem = why; return img; };
+    if (bytes.empty()) return img;
+    for (int i = 0; i < 20; ++i) {
+        std::size_t e = bytes.find("\r\r\n", pos);
+        if (e == std::string::npos) return fail("header line " + std::to_string(i + 1) + " not closed");
+        img.header.push_back(bytes.substr(pos, e - pos));
+        sum += SignedSum(img.header.back());
+        pos = e + 3;
+    }
+    std::size_t e = bytes.find("\r\n", pos);
+    if (e == std::string::npos) return fail("no EOH");
+    img.header.push_back(bytes.substr(pos, e - pos));
+    if (img.header.back() != "EOH " + std::to_string(static_cast<std::int32_t>(sum)))
+        return fail("EOH sum: " + img.header.back());
+    pos = e + 2;
+    while (pos < bytes.size()) {
+        e = bytes.find("\r\r\n", pos);
+        if (e == std::string::npos) return fail("record line not closed");
+        std::string line = bytes.substr(pos, e - pos);
+        pos = e + 3;
+        std::size_t last = line.rfind(',');
+        if (last == std::string::npos) return fail("record without commas");
+        std::string text = line.substr(0, last + 1);
+        int commas = 0;
+        for (char c : text) commas += c == ',';
+        if (commas != 38) return fail("record with " + std::to_string(commas) + " commas");
+        if (line.substr(last + 1) != std::to_string(SignedSum(text))) return fail("checksum of " + line);
+        img.records.push_back(text);
+    }
+    return img;
+}
+
+// Field k (1..38) of a record text.
+inline std::string Field(const std::string& record, int k) {
+    std::size_t from = 0;
+    for (int i = 1; i < k; ++i) from = record.find(',', from) + 1;
+    return record.substr(from, record.find(',', from) - from);
+}
+
+inline const char kRecord[] =
+    ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"
+    "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3,,09/13/2011,16:58:03.25,7,,3.25,";
+inline const char kRecordText[] =
+    ",481266.08,3624529.36,16:58:03.000,12.30,,,,,,,0.50,,,,,,,,,,,7,,,,1.50,,,,3.25,,,,,,,,";
+
+}  // namespace kit
+
+#endif
