@@ -91,7 +91,7 @@ VORTAN_API int32_t GeoXY(GEODESY h, double* x, double* y, double lat, double lon
                double px = *x, py = *y;
                errcode e = h->projection->Forward(px, py, lat, lon);
                if (!e.ok()) return;  // e reports itself (logged and thrown) here
-               AdjustForward(h->adjustment, px, py);
+               AdjustForward(h->adjustment, h->projection->u, px, py);
                *x = px;
                *y = py;
                SetError(0);
@@ -104,7 +104,7 @@ VORTAN_API int32_t XYGeo(GEODESY h, double x, double y, double* lat, double* lon
     if (h == nullptr || lat == nullptr || lon == nullptr) { SetError(2); return 0; }
     return Guard([&] {
                double ax = x, ay = y;
-               AdjustReverse(h->adjustment, ax, ay);
+               AdjustReverse(h->adjustment, h->projection->u, ax, ay);
                double la = 0.0, lo = 0.0;
                errcode e = h->projection->Inverse(ax, ay, la, lo);
                if (!e.ok()) return;
