@@ -257,12 +257,12 @@ TEST(AdjustApi, ScaleZeroIsRefusedAndThePreviousAdjustmentKept) {
     AdjustParams got{};
     ASSERT_EQ(GetAdjustment(h, &got), 1);
     EXPECT_EQ(got.typeWord, 1u);
-    EXPECT_EQ(got.originX, 1.0);
-    EXPECT_EQ(got.originY, 2.0);
-    EXPECT_EQ(got.rotation, 0.5);
-    EXPECT_EQ(got.scale, -1.0);
-    EXPECT_EQ(got.shiftX, 3.0);
-    EXPECT_EQ(got.shiftY, 4.0);
+    EXPECT_EQ(double(got.originX), 1.0);
+    EXPECT_EQ(double(got.originY), 2.0);
+    EXPECT_EQ(double(got.rotation), 0.5);
+    EXPECT_EQ(double(got.scale), -1.0);
+    EXPECT_EQ(double(got.shiftX), 3.0);
+    EXPECT_EQ(double(got.shiftY), 4.0);
     char word[16];
     ASSERT_EQ(GetLocalName(h, 7, "eng", word, sizeof word), 1);
     EXPECT_STREQ(word, "easting");  // the refused record changed no name
@@ -276,8 +276,8 @@ TEST(AdjustApi, NewHandleHoldsNoAdjustmentAndNullsAreError2) {
     AdjustParams got{7u, 1, 1, 1, 0, 1, 1};
     ASSERT_EQ(GetAdjustment(h, &got), 1);
     EXPECT_EQ(got.typeWord, 0u);
-    EXPECT_EQ(got.scale, 1.0);
-    EXPECT_EQ(got.originX, 0.0);
+    EXPECT_EQ(double(got.scale), 1.0);
+    EXPECT_EQ(double(got.originX), 0.0);
     EXPECT_EQ(SetAdjustment(h, nullptr), 0);
     EXPECT_EQ(GetGeodesyError(), 2);
     EXPECT_EQ(GetAdjustment(h, nullptr), 0);
