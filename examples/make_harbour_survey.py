@@ -2,7 +2,9 @@
 """Writes examples/harbour_survey.csv: a sounding line run across a harbour
 basin, one record a second, in the layout the Zelto system exports (title
 line, then 40 comma-separated columns; positions with UTF-8 degree, prime and
-double-prime signs)."""
+double-prime signs). The exporter wraps some positions in double quotes (it does
+so when a position was typed in by hand at a fix): every fifth record here has
+them, as the converter must read both forms alike."""
 import math, os
 
 def dms(value, pos, neg):
@@ -26,6 +28,9 @@ for i in range(300):
     cols[15] = f"{0.1 * math.sin(i / 3):.2f}"
     cols[31] = dms(lat, "N", "S")
     cols[32] = dms(lon, "E", "W")
+    if i % 5 == 4:
+        cols[31] = f'"{cols[31]}"'
+        cols[32] = f'"{cols[32]}"'
     sec = 9 * 3600 + 30 * 60 + i
     cols[34] = "06/12/2026"
     cols[35] = f"{sec // 3600:02d}:{sec // 60 % 60:02d}:{sec % 60:02d}.00"
