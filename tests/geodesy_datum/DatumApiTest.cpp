@@ -73,15 +73,15 @@ TEST_F(DefinitionFiles, MinimalSectionGivesUnitScaleAndVerticalUnit) {
     char ell[24], prj[4];
     ASSERT_EQ(GetGeodesyParams(h, &p, ell, prj), 1);
     EXPECT_EQ(p.projection, 3);
-    EXPECT_EQ(p.scaleFactor, 1.0);
-    EXPECT_EQ(p.unit, 1.0);
+    EXPECT_EQ(double(p.scaleFactor), 1.0);
+    EXPECT_EQ(double(p.unit), 1.0);
     EXPECT_STREQ(ell, "WGS-84");
     double v = 1.0;
     ASSERT_EQ(VConvert(h, &v, 1), 1);
     EXPECT_EQ(v, 1.0);
     EllDiffParams d{};
     ASSERT_EQ(GetEllDiff(h, &d), 1);
-    EXPECT_EQ(d.scale, 1.0);
+    EXPECT_EQ(double(d.scale), 1.0);
     DestroyGeodesy(h);
 }
 
@@ -134,8 +134,8 @@ TEST_F(DefinitionFiles, FlagWordsOfTheAdjustment) {
         AdjustParams a{};
         GetAdjustment(h, &a);
         EXPECT_EQ(a.typeWord, c.word) << c.x << " " << c.y;
-        EXPECT_EQ(a.scale, 1.0);
-        EXPECT_NEAR(a.rotation, 90 * kDeg, 1e-15);
+        EXPECT_EQ(double(a.scale), 1.0);
+        EXPECT_NEAR(double(a.rotation), 90 * kDeg, 1e-15);
         DestroyGeodesy(h);
     }
 }
@@ -148,13 +148,13 @@ TEST_F(DefinitionFiles, DeltaKeysInFileUnits) {
     ASSERT_NE(h, nullptr);
     EllDiffParams d{};
     GetEllDiff(h, &d);
-    EXPECT_EQ(d.dx, 8.0);
-    EXPECT_EQ(d.dy, -160.0);
-    EXPECT_EQ(d.dz, -176.0);
-    EXPECT_DOUBLE_EQ(d.scale, 1.0000025);
-    EXPECT_DOUBLE_EQ(d.rx, 0.5 * kSec);
-    EXPECT_DOUBLE_EQ(d.ry, -1 * kSec);
-    EXPECT_DOUBLE_EQ(d.rz, 1.5 * kSec);
+    EXPECT_EQ(double(d.dx), 8.0);
+    EXPECT_EQ(double(d.dy), -160.0);
+    EXPECT_EQ(double(d.dz), -176.0);
+    EXPECT_DOUBLE_EQ(double(d.scale), 1.0000025);
+    EXPECT_DOUBLE_EQ(double(d.rx), 0.5 * kSec);
+    EXPECT_DOUBLE_EQ(double(d.ry), -1 * kSec);
+    EXPECT_DOUBLE_EQ(double(d.rz), 1.5 * kSec);
     DestroyGeodesy(h);
 }
 
@@ -178,8 +178,8 @@ TEST_F(DefinitionFiles, DynDatumFolderRuleAndPrecedenceOverDelta) {
         EXPECT_EQ(std::string(path), DatumFolder("nad.grd")) << value;
         EllDiffParams d{};
         GetEllDiff(h, &d);
-        EXPECT_EQ(d.scale, -1.0);
-        EXPECT_EQ(d.dx, 0.0);
+        EXPECT_EQ(double(d.scale), -1.0);
+        EXPECT_EQ(double(d.dx), 0.0);
         DestroyGeodesy(h);
     }
 }
@@ -267,7 +267,7 @@ TEST_F(DefinitionFiles, EllModelPathIsCutToTheBuffer) {
     ASSERT_EQ(SetEllModel(h, nullptr), 1);
     EllDiffParams d{};
     GetEllDiff(h, &d);
-    EXPECT_EQ(d.scale, 1.0);
+    EXPECT_EQ(double(d.scale), 1.0);
     DestroyGeodesy(h);
 }
 
@@ -318,8 +318,8 @@ TEST(DatumApi, UnusableShiftIsRefusedAndTheOldOneStays) {
     }
     EllDiffParams back{};
     GetEllDiff(h, &back);
-    EXPECT_EQ(back.dz, 3.0);
-    EXPECT_EQ(back.scale, 1.0);
+    EXPECT_EQ(double(back.dz), 3.0);
+    EXPECT_EQ(double(back.scale), 1.0);
     DestroyGeodesy(h);
 }
 

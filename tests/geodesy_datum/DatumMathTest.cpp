@@ -126,8 +126,8 @@ TEST(DatumGrid, TwoValueNodesBecomeATranslation) {
     double v[2] = {1.0, -2.0};
     const double lat = 50 * kDeg, lon = 8 * kDeg;
     EllDiffParams t = ShiftFromGrid(2, v, intl, lat, lon, 0);
-    EXPECT_EQ(t.scale, 1.0);
-    EXPECT_EQ(t.rx, 0.0);
+    EXPECT_EQ(double(t.scale), 1.0);
+    EXPECT_EQ(double(t.rx), 0.0);
     double la = lat, lo = lon, h = 0;
     ConvertReverse(intl, Wgs84Ellipsoid(), t, la, lo, &h);
     EXPECT_NEAR(la, lat + 1 * kSec, 1e-11);
@@ -135,8 +135,8 @@ TEST(DatumGrid, TwoValueNodesBecomeATranslation) {
     EXPECT_NEAR(h, 0, 1e-6);
     double three[3] = {-87, -98, -121};
     EllDiffParams u = ShiftFromGrid(3, three, intl, lat, lon, 0);
-    EXPECT_EQ(u.dx, -87);
-    EXPECT_EQ(u.dz, -121);
+    EXPECT_EQ(double(u.dx), -87);
+    EXPECT_EQ(double(u.dz), -121);
 }
 
 }  // namespace

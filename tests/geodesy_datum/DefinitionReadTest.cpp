@@ -15,8 +15,8 @@ TEST(DefinitionRead, MinimalTmeSectionTakesDefaults) {
     EXPECT_EQ(double(d.params.scaleFactor), 1.0);
     EXPECT_EQ(double(d.params.unit), 1.0);
     EXPECT_EQ(d.vertUnit, 0.0);
-    EXPECT_EQ(d.adjustment.scale, 1.0);
-    EXPECT_EQ(d.shift.scale, 1.0);
+    EXPECT_EQ(double(d.adjustment.scale), 1.0);
+    EXPECT_EQ(double(d.shift.scale), 1.0);
     EXPECT_FALSE(d.hasDatumGrid);
     EXPECT_FALSE(d.hasGeoid);
 }
@@ -38,11 +38,11 @@ TEST(DefinitionRead, UnitsOfTheFileAreConverted) {
                           "AdjustType=1\nReverseX=Yes\nReverseY=2\nAdjustRotation=90\nDynDatum=C:\\b\\g.grd\n"
                           "Geoid=geo.grd\nOrthoHCorr=0.5\n"));
     Definition d = ReadDefinition(ini, "geodesy");
-    EXPECT_DOUBLE_EQ(d.params.centralMeridian, -99 * 0.017453292519943295);
-    EXPECT_DOUBLE_EQ(d.shift.scale, 1.000002);
-    EXPECT_DOUBLE_EQ(d.shift.rz, 3.14159265358979323846 / 648000.0);
+    EXPECT_DOUBLE_EQ(double(d.params.centralMeridian), -99 * 0.017453292519943295);
+    EXPECT_DOUBLE_EQ(double(d.shift.scale), 1.000002);
+    EXPECT_DOUBLE_EQ(double(d.shift.rz), 3.14159265358979323846 / 648000.0);
     EXPECT_EQ(d.adjustment.typeWord, 0x10001u);
-    EXPECT_DOUBLE_EQ(d.adjustment.rotation, 3.14159265358979323846 / 2);
+    EXPECT_DOUBLE_EQ(double(d.adjustment.rotation), 3.14159265358979323846 / 2);
     EXPECT_TRUE(d.hasDatumGrid);
     EXPECT_EQ(d.datumGrid, "C:\\b\\g.grd");
     EXPECT_TRUE(d.hasGeoid);

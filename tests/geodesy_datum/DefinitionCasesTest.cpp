@@ -1,0 +1,660 @@
+// The cases a project's geodesy definition and its datum must get right:
+// every key in its file unit, the projection values, the failure codes of a
+// definition, the grids of the datum folder (missing, unreadable, refused),
+// and the datum conversions against PROJ (the reverse formula, another
+// ellipsoid, a grid of latitude and longitude shifts, a point off the grid).
+#include "DefinitionFile.h"
+#include "GridFileWriter.h"
+#include "InstallDir.h"
+#include "ProjOracle.h"
+#include "Profile.h"
+#include "TempDir.h"
+#include "vortan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kDeg = 0.017453292519943295;
+constexpr double kSec = 3.14159265358979323846 / 648000.0;
+// 1 mm on the earth's surface, as an angle.
+constexpr double kMmAngle = 1e-3 / 6.4e6;
+
+const char* const kClarkeUtm11 =
+    "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
+    "ScaleFactor=0.9996\nCentralMeridian=-117\nFalseEasting=500000\n";
+
+// The suite's directory is a temporary folder with a "datum" folder in it.
+class DefinitionCases : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir.path() / "datum");
+        ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
+        ResetInstallDirCache();
+    }
+    void TearDown() override {
+        ::unsetenv("QVO_BRAMIX");
+        ResetInstallDirCache();
+    }
+    std::string Write(const std::string& name, const std::string& text) { return dir.write(name, text); }
+    std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
+    // A grid over 30..36 N, 120..114 W with the same values at every node.
+    void WriteConstantGrid(const std::string& name, std::vector<float> values) {
+        WriteGridFile(DatumFolder(name), 24, 7, static_cast<int32_t>(values.size()), -120.0f, 0.25f, 30.0f, 1.0f,
+                      [values](int, int, int k) { return values[static_cast<size_t>(k)]; });
+    }
+    GEODESY Open(const std::string& text) {
+        const std::string f = Write("case.ini", text);
+        return CreateFileGeodesy(f.c_str(), "Geodesy");
+    }
+    TempDir dir;
+};
+
+std::string Name(GEODESY h, int32_t which) {
+    char buf[64] = "?";
+    GetLocalName(h, which, "eng", buf, sizeof buf);
+    return buf;
+}
+
+// ---- keys, defaults and their units -------------------------------------
+
+TEST_F(DefinitionCases, EveryKeyInItsFileUnit) {
+    GEODESY h = Open(
+        "[Geodesy]\nProjection=TransMerc\nSemiMajorAxis=6378388\nFlattening=297\nScaleFactor=0.9996\n"
+        "RefLatitude=10.5\nCentralMeridian=-3.25\nNorthParallel=44\nSouthParallel=-38.5\nSkewAzimuth=12.25\n"
+        "Unit=0.3048\nFalseEasting=1000.5\nFalseNorthing=-2000\nVertUnit=0.3048006096\n"
+        "AdjustType=1\nAdjustRotation=30\nAdjustScale=1.0001\nAdjustX=10\nAdjustY=-20\n"
+        "AdjustOrigX=100\nAdjustOrigY=200\nOrthoHCorr=2.5\n");
+    ASSERT_NE(h, nullptr) << GetGeodesyError();
+    GeodesyParams p{};
+    char ell[24] = "", prj[4] = "";
+    ASSERT_EQ(GetGeodesyParams(h, &p, ell, prj), 1);
+    EXPECT_EQ(p.projection, 3);
+    EXPECT_STREQ(prj, "TME");
+    EXPECT_STREQ(ell, "International");
+    EXPECT_EQ(double(p.a), 6378388.0);
+    EXPECT_NEAR(double(p.invFlattening), 297.0, 1e-9);
+    EXPECT_EQ(double(p.scaleFactor), 0.9996);
+    EXPECT_DOUBLE_EQ(double(p.refLatitude), 10.5 * kDeg);
+    EXPECT_DOUBLE_EQ(double(p.centralMeridian), -3.25 * kDeg);
+    EXPECT_DOUBLE_EQ(double(p.northParallel), 44 * kDeg);
+    EXPECT_DOUBLE_EQ(double(p.southParallel), -38.5 * kDeg);
+    EXPECT_DOUBLE_EQ(double(p.skewAzimuth), 12.25 * kDeg);
+    EXPECT_EQ(double(p.unit), 0.3048);
+    EXPECT_EQ(double(p.falseEasting), 1000.5);
+    EXPECT_EQ(double(p.falseNorthing), -2000.0);
+
+    // Grid unit international foot, heights in US survey feet.
+    double v = 1.0;
+    ASSERT_EQ(HConvert(h, &v, 1), 1);
+    EXPECT_EQ(v, 0.3048);
+    v = 1.0;
+    ASSERT_EQ(VConvert(h, &v, 1), 1);
+    EXPECT_EQ(v, 0.3048006096);
+    EXPECT_FALSE(Name(h, 4).empty());
+    EXPECT_NE(Name(h, 4), Name(h, 1));
+
+    AdjustParams a{};
+    ASSERT_EQ(GetAdjustment(h, &a), 1);
+    EXPECT_EQ(uint32_t(a.typeWord), 1u);
+    EXPECT_DOUBLE_EQ(double(a.rotation), 30 * kDeg);
+    EXPECT_EQ(double(a.scale), 1.0001);
+    EXPECT_EQ(double(a.shiftX), 10.0);
+    EXPECT_EQ(double(a.shiftY), -20.0);
+    EXPECT_EQ(double(a.originX), 100.0);
+    EXPECT_EQ(double(a.originY), 200.0);
+
+    // No geoid: the orthometric correction alone is the undulation.
+    char geoid[16] = "x";
+    double corr = 0.0;
+    ASSERT_EQ(GetGeoid(h, geoid, sizeof geoid, &corr), 1);
+    EXPECT_STREQ(geoid, "");
+    EXPECT_EQ(corr, 2.5);
+    double n = 0.0;
+    ASSERT_EQ(Undulation(h, 0.5, 0.1, &n), 1);
+    EXPECT_EQ(n, 2.5);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, VerticalUnitDefaultsToTheGridUnit) {
+    GEODESY h = Open("[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=0.3048\n");
+    ASSERT_NE(h, nullptr);
+    double v = 10.0;
+    ASSERT_EQ(VConvert(h, &v, 1), 1);
+    EXPECT_EQ(v, 3.048);
+    EXPECT_EQ(Name(h, 4), Name(h, 1));
+    DestroyGeodesy(h);
+    // VertUnit=0 is the same as no VertUnit.
+    h = Open("[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=0.3048\n"
+             "VertUnit=0\n");
+    ASSERT_NE(h, nullptr);
+    v = 10.0;
+    VConvert(h, &v, 1);
+    EXPECT_EQ(v, 3.048);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, EmptyValuesTakeTheirDefaults) {
+    GEODESY h = Open("[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
+                     "Unit=\nScaleFactor=\nVertUnit=\nAdjustScale=\nDeltaX=\nReverseX=\nDynDatum=\nGeoid=\n");
+    ASSERT_NE(h, nullptr) << GetGeodesyError();
+    EXPECT_EQ(GetGeodesyError(), 0);
+    GeodesyParams p{};
+    GetGeodesyParams(h, &p, nullptr, nullptr);
+    EXPECT_EQ(double(p.unit), 1.0);
+    EXPECT_EQ(double(p.scaleFactor), 1.0);
+    AdjustParams a{};
+    GetAdjustment(h, &a);
+    EXPECT_EQ(double(a.scale), 1.0);
+    EXPECT_EQ(uint32_t(a.typeWord), 0u);
+    EllDiffParams d{};
+    GetEllDiff(h, &d);
+    EXPECT_EQ(double(d.scale), 1.0);
+    EXPECT_EQ(double(d.dx), 0.0);
+    char path[8] = "x";
+    GetEllModel(h, path, sizeof path);
+    EXPECT_STREQ(path, "");
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, NumbersAreReadAsAtofReadsThemWhateverTheLocale) {
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = old ? old : "C";
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
+    GEODESY h = Open(
+        "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4 m\nFlattening=294.9786982\nScaleFactor= 0.9996 \n"
+        "CentralMeridian=-117.5deg\nFalseEasting=500000.25\nFalseNorthing=abc\nAdjustType=1.9\n");
+    std::setlocale(LC_ALL, saved.c_str());
+    ASSERT_NE(h, nullptr);
+    GeodesyParams p{};
+    GetGeodesyParams(h, &p, nullptr, nullptr);
+    EXPECT_EQ(double(p.a), 6378206.4);
+    EXPECT_EQ(double(p.scaleFactor), 0.9996);
+    EXPECT_DOUBLE_EQ(double(p.centralMeridian), -117.5 * kDeg);
+    EXPECT_EQ(double(p.falseEasting), 500000.25);
+    EXPECT_EQ(double(p.falseNorthing), 0.0);
+    AdjustParams a{};
+    GetAdjustment(h, &a);
+    EXPECT_EQ(uint32_t(a.typeWord), 1u);  // atoi: the leading integer
+    DestroyGeodesy(h);
+}
+
+TEST(DefinitionNames, EveryProjectionValueOfTheTable) {
+    const struct {
+        const char* name;
+        int32_t type;
+    } table[] = {{"Lambert", 1}, {"LCC", 1}, {"LC1", 1},  {"Mercator", 2}, {"MER", 2},  {"TransMerc", 3},
+                 {"TME", 3},     {"UTM", 3}, {"OST", 4},  {"OCY", 5},      {"HOM", 6},  {"RSO", 7},
+                 {"AZD", 8},     {"SMERC", 9}, {"CME", 9}, {"ALA", 10},     {"CAS", 11}, {"PST", 12}};
+    for (const auto& e : table) {
+        std::string lower = e.name, upper = e.name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(ProjectionTypeFromName(e.name), e.type) << e.name;
+        EXPECT_EQ(ProjectionTypeFromName(lower.c_str()), e.type) << lower;
+        EXPECT_EQ(ProjectionTypeFromName(upper.c_str()), e.type) << upper;
+    }
+    EXPECT_EQ(ProjectionTypeFromName("UTM "), 0);  // the reader trims; the table does not
+    EXPECT_EQ(ProjectionTypeFromName("TM"), 0);
+    EXPECT_EQ(ProjectionTypeFromName(nullptr), 0);
+}
+
+TEST_F(DefinitionCases, ProjectionValueIsTrimmedAndUnquoted) {
+    for (const char* value : {"  utm  ", "\"UTM\"", "'tme'", "TransMerc\r"}) {
+        GEODESY h = Open(std::string("[Geodesy]\nProjection=") + value +
+                         "\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
+        ASSERT_NE(h, nullptr) << value;
+        GeodesyParams p{};
+        GetGeodesyParams(h, &p, nullptr, nullptr);
+        EXPECT_EQ(p.projection, 3) << value;
+        DestroyGeodesy(h);
+    }
+}
+
+TEST_F(DefinitionCases, EllipsoidNamesOfTheTable) {
+    const struct {
+        const char* a;
+        const char* rf;
+        const char* name;
+    } cases[] = {{"6378137", "298.257222101", "GRS-1980"},
+                 {"6378137", "298.257223563", "WGS-84"},
+                 {"6377563.396", "299.3249646", "Airy"},
+                 {"6377397.155", "299.1528128", "Bessel 1841"},
+                 {"6378206.4", "294.9786982", "Clarke 1866"},
+                 {"6378388", "297", "International"},
+                 {"6378135", "298.26", "WGS-72"},
+                 {"6378100", "298.257223563", ""}};
+    for (const auto& c : cases) {
+        GEODESY h = Open(std::string("[Geodesy]\nProjection=TME\nSemiMajorAxis=") + c.a + "\nFlattening=" + c.rf + "\n");
+        ASSERT_NE(h, nullptr) << c.name;
+        GeodesyParams p{};
+        char ell[24] = "x";
+        ASSERT_EQ(GetGeodesyParams(h, &p, ell, nullptr), 1);
+        EXPECT_STREQ(ell, c.name) << c.a << " " << c.rf;
+        DestroyGeodesy(h);
+    }
+}
+
+// ---- failures of a definition --------------------------------------------
+
+TEST_F(DefinitionCases, MissingOrEmptyProjectionGivesError5) {
+    EXPECT_EQ(Open("[Geodesy]\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    EXPECT_EQ(Open("[Geodesy]\nProjection=\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    // A commented-out projection is no projection.
+    EXPECT_EQ(Open("[Geodesy]\n;Projection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    // An empty file and a folder instead of a file read as all defaults.
+    EXPECT_EQ(Open(""), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    EXPECT_EQ(CreateFileGeodesy(dir.path().c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+}
+
+TEST_F(DefinitionCases, ZeroOrUnreadableFlatteningGivesError3) {
+    for (const char* f : {"0", "abc", "", "0.0"}) {
+        EXPECT_EQ(Open(std::string("[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=") + f + "\n"),
+                  nullptr)
+            << f;
+        EXPECT_EQ(GetGeodesyError(), 3) << f;
+    }
+}
+
+TEST_F(DefinitionCases, ProjectionRejectingItsParametersGivesError7) {
+    // Without SemiMajorAxis the axis is 0: a transverse Mercator grid of no size.
+    EXPECT_EQ(Open("[Geodesy]\nProjection=TME\nFlattening=298.257223563\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 7);
+}
+
+TEST_F(DefinitionCases, EveryFailureReleasesThePartlyBuiltHandle) {
+    // A handle built and then given up must not stay counted or leak its
+    // grids: the next valid definition still opens.
+    WriteGridFile(DatumFolder("bad.grd"), 24, 7, 3, -120.0f, 0.25f, 100.0f, 1.0f, [](int, int, int) { return 1.0f; });
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=bad.grd\n"), nullptr);
+    GEODESY h = Open(kClarkeUtm11);
+    EXPECT_NE(h, nullptr);
+    DestroyGeodesy(h);
+}
+
+// ---- grids of the datum folder -------------------------------------------
+
+TEST_F(DefinitionCases, DynDatumThatCannotBeReadOrAcceptedGivesTheGridCode) {
+    // Origin latitude beyond the pole: not accepted (2).
+    WriteGridFile(DatumFolder("origin.grd"), 24, 7, 3, -120.0f, 0.25f, 95.0f, 1.0f,
+                  [](int, int, int) { return 1.0f; });
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=origin.grd\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    // Header promising more rows than the file holds: cannot be read (3).
+    WriteConstantGrid("short.grd", {1.0f, 2.0f, 3.0f});
+    std::filesystem::resize_file(DatumFolder("short.grd"), 300);
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=short.grd\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 3);
+    // A geoid model (one value per node) is no datum grid (3).
+    WriteConstantGrid("geoid.geo", {-30.0f});
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=geoid.geo\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 3);
+    // Not there at all (1), also when only the folder part names an existing one.
+    WriteConstantGrid("there.grd", {1.0f, 2.0f, 3.0f});
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=there.grd\\missing.grd\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 1);
+}
+
+TEST_F(DefinitionCases, UnreadableGeoidStillGivesAHandleWithoutCorrection) {
+    WriteConstantGrid("short.geo", {-30.0f});
+    std::filesystem::resize_file(DatumFolder("short.geo"), 150);
+    GEODESY h = Open(std::string(kClarkeUtm11) + "OrthoHCorr=3.5\nGeoid=C:\\Suite\\datum\\short.geo\n");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetGeodesyError(), 9);
+    char path[64] = "x";
+    double corr = -1.0;
+    ASSERT_EQ(GetGeoid(h, path, sizeof path, &corr), 1);
+    EXPECT_STREQ(path, "");
+    EXPECT_EQ(corr, 0.0);
+    double n = -1.0;
+    ASSERT_EQ(Undulation(h, 32 * kDeg, -117 * kDeg, &n), 1);
+    EXPECT_EQ(n, 0.0);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, GeoidAndDatumFromTheDatumFolderTogether) {
+    WriteConstantGrid("nad.grd", {8.0f, -160.0f, -176.0f});
+    WriteConstantGrid("g.geo", {-35.0f});
+    GEODESY h = Open(std::string(kClarkeUtm11) + "DynDatum=/x/y/nad.grd\nGeoid=g.geo\nOrthoHCorr=1\n");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    char path[300];
+    GetEllModel(h, path, sizeof path);
+    EXPECT_EQ(std::string(path), DatumFolder("nad.grd"));
+    double corr = 0.0;
+    GetGeoid(h, path, sizeof path, &corr);
+    EXPECT_EQ(std::string(path), DatumFolder("g.geo"));
+    EXPECT_EQ(corr, 1.0);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, OverlongGridPathIsRefusedNotCut) {
+    // A suite directory of 250 characters leaves no room for "/datum/nad.grd".
+    const std::string longDir = "/" + std::string(249, 'd');
+    ::setenv("QVO_BRAMIX", longDir.c_str(), 1);
+    ResetInstallDirCache();
+    ASSERT_EQ(std::string(GetInstallDir()), longDir);
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=nad.grd\n"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 1);
+    GEODESY h = Open(std::string(kClarkeUtm11) + "Geoid=g.geo\nOrthoHCorr=2\n");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetGeodesyError(), 9);
+    double corr = -1.0;
+    char path[8];
+    GetGeoid(h, path, sizeof path, &corr);
+    EXPECT_EQ(corr, 0.0);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, DefinitionPathOf255CharactersIsAccepted) {
+    // Folders nested until the definition path is exactly 255 characters long.
+    std::filesystem::path folder = dir.path();
+    const std::string leaf = "/g.ini";
+    while (folder.string().size() + leaf.size() < 255) {
+        // Each folder costs its name and a slash; the last one takes the rest.
+        const size_t remaining = 255 - leaf.size() - folder.string().size();
+        folder /= std::string(remaining <= 61 ? remaining - 1 : 50, 'f');
+    }
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    const std::string path = folder.string() + leaf;
+    ASSERT_EQ(path.size(), 255u) << path;
+    std::ofstream(path, std::ios::binary) << kClarkeUtm11;
+    GEODESY h = CreateFileGeodesy(path.c_str(), "Geodesy");
+    EXPECT_NE(h, nullptr);
+    DestroyGeodesy(h);
+    const std::string longer = path + "x";
+    std::ofstream(longer, std::ios::binary) << kClarkeUtm11;
+    EXPECT_EQ(CreateFileGeodesy(longer.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+}
+
+// ---- datum conversions ----------------------------------------------------
+
+TEST_F(DefinitionCases, NoDeltaValuesNoMovementOnAnotherEllipsoid) {
+    for (const char* extra : {"", "DeltaScale=5\n", "DeltaX=0\nDeltaRZ=0\n"}) {
+        GEODESY h = Open(std::string(kClarkeUtm11) + extra);
+        ASSERT_NE(h, nullptr);
+        double lat = 32.7 * kDeg, lon = -117.2 * kDeg, height = 12.0;
+        ASSERT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
+        EXPECT_EQ(lat, 32.7 * kDeg) << extra;
+        EXPECT_EQ(lon, -117.2 * kDeg) << extra;
+        EXPECT_EQ(height, 12.0) << extra;
+        ASSERT_EQ(InvWGS84Conv(h, &lat, &lon, nullptr), 1);
+        EXPECT_EQ(lat, 32.7 * kDeg) << extra;
+        DestroyGeodesy(h);
+    }
+}
+
+TEST_F(DefinitionCases, NullHeightIsAcceptedByAllFourTransformations) {
+    GEODESY h = Open(std::string(kClarkeUtm11) + "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\n");
+    ASSERT_NE(h, nullptr);
+    double lat = 32.7 * kDeg, lon = -117.2 * kDeg;
+    EXPECT_EQ(WGS84Conv(h, &lat, &lon, nullptr), 1);
+    EXPECT_EQ(InvWGS84Conv(h, &lat, &lon, nullptr), 1);
+    EXPECT_NEAR(lat, 32.7 * kDeg, 1e-9);
+    EXPECT_EQ(EllConv(h, &lat, &lon, nullptr, 6378388.0, 1.0 / 297.0), 1);
+    EXPECT_EQ(InvEllConv(h, &lat, &lon, nullptr, 6378388.0, 1.0 / 297.0), 1);
+    EXPECT_NEAR(lat, 32.7 * kDeg, 1e-9);
+    EXPECT_NEAR(lon, -117.2 * kDeg, 1e-9);
+    // A null height is a height of 0: the same latitude as with a height of 0.
+    double la1 = 32.7 * kDeg, lo1 = -117.2 * kDeg, la2 = la1, lo2 = lo1, h2 = 0.0;
+    WGS84Conv(h, &la1, &lo1, nullptr);
+    WGS84Conv(h, &la2, &lo2, &h2);
+    EXPECT_EQ(la1, la2);
+    EXPECT_EQ(lo1, lo2);
+    DestroyGeodesy(h);
+}
+
+// InvWGS84Conv is cart on the project ellipsoid, the reverse formula and the
+// inverse cart on WGS-84. PROJ gives both carts; the formula is applied here.
+// PROJ's exact inverse Helmert differs from it by second-order terms only.
+TEST_F(DefinitionCases, InvWgs84ConvIsTheReverseFormulaAndNearTheExactInverse) {
+    GEODESY h = Open(
+        "[Geodesy]\nProjection=TME\nSemiMajorAxis=6377397.155\nFlattening=299.1528128\nScaleFactor=0.9996\n"
+        "DeltaX=-598.1\nDeltaY=-73.7\nDeltaZ=-418.2\nDeltaScale=6.7\nDeltaRX=0.202\nDeltaRY=0.045\nDeltaRZ=-2.455\n");
+    ASSERT_NE(h, nullptr);
+    const double dx = -598.1, dy = -73.7, dz = -418.2, s = 1 + 6.7e-6;
+    const double rx = 0.202 * kSec, ry = 0.045 * kSec, rz = -2.455 * kSec;
+    ProjOracle projectCart("+proj=cart +a=6377397.155 +rf=299.1528128");
+    ProjOracle wgsCart("+proj=cart +ellps=WGS84");
+    ProjOracle exact(
+        "+proj=pipeline +step +inv +proj=helmert +x=-598.1 +y=-73.7 +z=-418.2 +rx=0.202 +ry=0.045 +rz=-2.455 "
+        "+s=6.7 +convention=coordinate_frame");
+    double worstFormula = 0, worstExact = 0;
+    for (double latDeg = -80; latDeg <= 80; latDeg += 20)
+        for (double lonDeg = -170; lonDeg <= 180; lonDeg += 35) {
+            double lat = latDeg * kDeg, lon = lonDeg * kDeg, height = 50.0;
+            ASSERT_EQ(InvWGS84Conv(h, &lat, &lon, &height), 1);
+            const PJ_COORD p = projectCart.Trans(PJ_FWD, lonDeg * kDeg, latDeg * kDeg, 50.0);
+            const double X = p.xyz.x, Y = p.xyz.y, Z = p.xyz.z;
+            const double x = (X - rz * Y + ry * Z) / s - dx;
+            const double y = (rz * X + Y - rx * Z) / s - dy;
+            const double z = (-ry * X + rx * Y + Z) / s - dz;
+            const PJ_COORD w = wgsCart.Trans(PJ_INV, x, y, z);
+            const double dN = std::fabs(lat - w.lpz.phi), dE = std::fabs(lon - w.lpz.lam) * std::cos(lat);
+            worstFormula = std::max({worstFormula, dN, dE});
+            EXPECT_LT(dN, kMmAngle) << latDeg << " " << lonDeg;
+            EXPECT_LT(dE, kMmAngle) << latDeg << " " << lonDeg;
+            EXPECT_NEAR(height, w.lpz.z, 1e-3);
+            // Against the exact inverse: within a few centimetres.
+            const PJ_COORD e = exact.Trans(PJ_FWD, X, Y, Z);
+            const PJ_COORD ours = wgsCart.Trans(PJ_FWD, lon, lat, height);
+            worstExact = std::max({worstExact, std::fabs(e.xyz.x - ours.xyz.x), std::fabs(e.xyz.y - ours.xyz.y),
+                                   std::fabs(e.xyz.z - ours.xyz.z)});
+        }
+    EXPECT_LT(worstExact, 0.05);
+    RecordProperty("worst_reverse_formula_rad", std::to_string(worstFormula));
+    RecordProperty("worst_against_exact_inverse_m", std::to_string(worstExact));
+    DestroyGeodesy(h);
+}
+
+// EllConv: cart on the caller's ellipsoid, the stored forward Helmert, the
+// inverse cart on the project ellipsoid; a PROJ pipeline of the same steps.
+TEST_F(DefinitionCases, EllConvMatchesProjPipeline) {
+    GEODESY h = Open(
+        "[Geodesy]\nProjection=TME\nSemiMajorAxis=6377563.396\nFlattening=299.3249646\nScaleFactor=0.9996012717\n"
+        "DeltaX=-446.448\nDeltaY=125.157\nDeltaZ=-542.06\nDeltaScale=20.4894\nDeltaRX=-0.1502\nDeltaRY=-0.247\n"
+        "DeltaRZ=-0.8421\n");
+    ASSERT_NE(h, nullptr);
+    ProjOracle proj(
+        "+proj=pipeline +step +proj=cart +ellps=intl +step +proj=helmert +x=-446.448 +y=125.157 +z=-542.06 "
+        "+rx=-0.1502 +ry=-0.247 +rz=-0.8421 +s=20.4894 +convention=coordinate_frame "
+        "+step +inv +proj=cart +a=6377563.396 +rf=299.3249646");
+    for (double latDeg = -75; latDeg <= 75; latDeg += 25)
+        for (double lonDeg = -160; lonDeg <= 180; lonDeg += 40) {
+            double lat = latDeg * kDeg, lon = lonDeg * kDeg, height = 300.0;
+            ASSERT_EQ(EllConv(h, &lat, &lon, &height, 6378388.0, 1.0 / 297.0), 1);
+            const PJ_COORD r = proj.Trans(PJ_FWD, lonDeg * kDeg, latDeg * kDeg, 300.0);
+            EXPECT_LT(std::fabs(lat - r.lpz.phi), kMmAngle) << latDeg << " " << lonDeg;
+            EXPECT_LT(std::fabs(lon - r.lpz.lam) * std::cos(lat), kMmAngle) << latDeg << " " << lonDeg;
+            EXPECT_NEAR(height, r.lpz.z, 1e-3);
+            // And back by the reverse formula: second-order terms only.
+            ASSERT_EQ(InvEllConv(h, &lat, &lon, &height, 6378388.0, 1.0 / 297.0), 1);
+            EXPECT_NEAR(lat, latDeg * kDeg, 0.05 / 6.4e6);
+            EXPECT_NEAR(height, 300.0, 0.05);
+        }
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, EllConvChangesNothingWithAGridOrWithoutDatum) {
+    WriteConstantGrid("nad.grd", {8.0f, -160.0f, -176.0f});
+    for (const char* extra : {"DynDatum=nad.grd\n", "", "DeltaScale=3\n"}) {
+        GEODESY h = Open(std::string(kClarkeUtm11) + extra);
+        ASSERT_NE(h, nullptr) << extra;
+        double lat = 32.7 * kDeg, lon = -117.2 * kDeg, height = 4.0;
+        EXPECT_EQ(EllConv(h, &lat, &lon, &height, 6378388.0, 1.0 / 297.0), 1);
+        EXPECT_EQ(InvEllConv(h, &lat, &lon, &height, 6378388.0, 1.0 / 297.0), 1);
+        EXPECT_EQ(lat, 32.7 * kDeg) << extra;
+        EXPECT_EQ(lon, -117.2 * kDeg) << extra;
+        EXPECT_EQ(height, 4.0) << extra;
+        DestroyGeodesy(h);
+    }
+    // With Deltas but the project's own ellipsoid: nothing either.
+    GEODESY h = Open(std::string(kClarkeUtm11) + "DeltaX=8\n");
+    double lat = 0.5, lon = -2.0;
+    EXPECT_EQ(EllConv(h, &lat, &lon, nullptr, 6378206.4, 1.0 / 294.9786982), 1);
+    EXPECT_EQ(lat, 0.5);
+    EXPECT_EQ(lon, -2.0);
+    DestroyGeodesy(h);
+}
+
+// A grid of latitude and longitude shifts (project datum + shift = WGS-84):
+// back to WGS-84 a project point moves by exactly the shift. Forward, the
+// shift is taken as a translation at the WGS-84 point, which differs from the
+// exact opposite by the change of curvature between the two ellipsoids over
+// the shift: about 2 mm here.
+TEST_F(DefinitionCases, TwoValueGridShiftsLatitudeAndLongitude) {
+    WriteConstantGrid("ll.grd", {1.5f, -2.0f});
+    GEODESY h = Open(std::string(kClarkeUtm11) + "DynDatum=ll.grd\nDeltaX=500\n");
+    ASSERT_NE(h, nullptr) << GetGeodesyError();
+    EllDiffParams d{};
+    GetEllDiff(h, &d);
+    EXPECT_EQ(double(d.scale), -1.0);
+    const double lat0 = 32.5 * kDeg, lon0 = -117.25 * kDeg;
+    double lat = lat0, lon = lon0, height = 25.0;
+    ASSERT_EQ(InvWGS84Conv(h, &lat, &lon, &height), 1);
+    EXPECT_NEAR(lat, lat0 + 1.5 * kSec, 1e-11);
+    EXPECT_NEAR(lon, lon0 - 2.0 * kSec, 1e-11);
+    EXPECT_NEAR(height, 25.0, 1e-6);
+    ASSERT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
+    EXPECT_NEAR(lat, lat0, 5e-10);
+    EXPECT_NEAR(lon, lon0, 5e-10);
+    EXPECT_NEAR(height, 25.0, 1e-3);
+    DestroyGeodesy(h);
+}
+
+// Off the grid the stored values serve, which loading the grid reset to
+// none: only the change of ellipsoid remains, as PROJ's pair of carts gives.
+TEST_F(DefinitionCases, PointOffTheGridFallsBackSilently) {
+    WriteConstantGrid("nad.grd", {8.0f, -160.0f, -176.0f});
+    GEODESY h = Open(std::string(kClarkeUtm11) + "DynDatum=nad.grd\n");
+    ASSERT_NE(h, nullptr);
+    ProjOracle proj("+proj=pipeline +step +proj=cart +ellps=WGS84 +step +inv +proj=cart +a=6378206.4 +rf=294.9786982");
+    for (double latDeg : {10.0, 29.9, 36.1, 60.0}) {
+        double lat = latDeg * kDeg, lon = -117.2 * kDeg, height = 0.0;
+        ASSERT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
+        EXPECT_EQ(GetGeodesyError(), 0);
+        const PJ_COORD r = proj.Trans(PJ_FWD, -117.2 * kDeg, latDeg * kDeg, 0.0);
+        EXPECT_LT(std::fabs(lat - r.lpz.phi), kMmAngle) << latDeg;
+        EXPECT_LT(std::fabs(lon - r.lpz.lam), kMmAngle) << latDeg;
+        EXPECT_NEAR(height, r.lpz.z, 1e-3) << latDeg;
+    }
+    // Inside, the grid's translation applies.
+    ProjOracle shifted(
+        "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=8 +y=-160 +z=-176 "
+        "+convention=coordinate_frame +step +inv +proj=cart +a=6378206.4 +rf=294.9786982");
+    double lat = 32.6 * kDeg, lon = -117.2 * kDeg, height = 0.0;
+    ASSERT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
+    const PJ_COORD r = shifted.Trans(PJ_FWD, -117.2 * kDeg, 32.6 * kDeg, 0.0);
+    EXPECT_LT(std::fabs(lat - r.lpz.phi), kMmAngle);
+    EXPECT_LT(std::fabs(lon - r.lpz.lam), kMmAngle);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, FailedSetEllModelLeavesNoDatum) {
+    GEODESY h = Open(std::string(kClarkeUtm11) + "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\n");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(SetEllModel(h, DatumFolder("absent.grd").c_str()), 0);
+    EXPECT_EQ(GetGeodesyError(), 1);
+    EllDiffParams d{};
+    ASSERT_EQ(GetEllDiff(h, &d), 1);
+    EXPECT_EQ(double(d.dx), 0.0);
+    EXPECT_EQ(double(d.dz), 0.0);
+    EXPECT_EQ(double(d.scale), 1.0);
+    char path[16] = "x";
+    GetEllModel(h, path, sizeof path);
+    EXPECT_STREQ(path, "");
+    double lat = 32.7 * kDeg, lon = -117.2 * kDeg;
+    ASSERT_EQ(WGS84Conv(h, &lat, &lon, nullptr), 1);
+    EXPECT_EQ(lat, 32.7 * kDeg);
+    // A valid grid then marks itself with the scale -1.0, and SetEllDiff
+    // removes it again.
+    WriteConstantGrid("nad.grd", {8.0f, -160.0f, -176.0f});
+    ASSERT_EQ(SetEllModel(h, DatumFolder("nad.grd").c_str()), 1);
+    GetEllDiff(h, &d);
+    EXPECT_EQ(double(d.scale), -1.0);
+    const EllDiffParams t{1, 2, 3, 1.0, 0, 0, 0};
+    ASSERT_EQ(SetEllDiff(h, &t), 1);
+    GetEllModel(h, path, sizeof path);
+    EXPECT_STREQ(path, "");
+    GetEllDiff(h, &d);
+    EXPECT_EQ(double(d.dz), 3.0);
+    DestroyGeodesy(h);
+}
+
+TEST_F(DefinitionCases, PolarAxisThroughTheInterface) {
+    GEODESY h = Open(kClarkeUtm11);
+    ASSERT_NE(h, nullptr);
+    const double b = (1.0 - 1.0 / 294.9786982) * 6378206.4;
+    double lat = 0, lon = 1, height = 0;
+    ASSERT_EQ(ECEFGeo(h, 0, 0, -6400000.0, &lat, &lon, &height), 1);
+    EXPECT_EQ(lat, -std::asin(1.0));
+    EXPECT_EQ(lon, 0.0);
+    EXPECT_NEAR(height, 6400000.0 - b, 1e-6);
+    ASSERT_EQ(ECEFGeo(h, 0, 0, 6356000.0, &lat, &lon, &height), 1);
+    EXPECT_EQ(lat, std::asin(1.0));
+    EXPECT_NEAR(height, 6356000.0 - b, 1e-6);
+    DestroyGeodesy(h);
+}
+
+// ---- the definition reader -----------------------------------------------
+
+TEST(DefinitionReader, LfAndCrLfFilesReadAlike) {
+    TempDir dir;
+    const std::string body =
+        "; harbour\n[Geodesy]\nProjection = TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
+        "DynDatum = \"C:\\Suite\\datum\\nad 27.grd\"\nReverseY=TRUE\n";
+    std::string crlf;
+    for (char c : body) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const Profile lf(dir.write("lf.ini", body));
+    const Profile cr(dir.write("cr.ini", crlf));
+    const Definition a = ReadDefinition(lf, "Geodesy"), b = ReadDefinition(cr, "Geodesy");
+    EXPECT_EQ(a.params.projection, 3);
+    EXPECT_EQ(b.params.projection, 3);
+    EXPECT_EQ(double(a.params.a), double(b.params.a));
+    EXPECT_EQ(a.datumGrid, "C:\\Suite\\datum\\nad 27.grd");
+    EXPECT_EQ(b.datumGrid, a.datumGrid);
+    EXPECT_EQ(uint32_t(a.adjustment.typeWord), 0x20000u);
+    EXPECT_EQ(uint32_t(b.adjustment.typeWord), 0x20000u);
+}
+
+TEST(DefinitionReader, ValuesBeforeAnySectionAndLinesWithoutEqualsAreIgnored) {
+    TempDir dir;
+    const Profile ini(dir.write("g.ini",
+                                "Projection=LCC\nnonsense line\n[Geodesy]\nProjection=UTM\njunk\n"
+                                "Projection=LCC\n[Next]\nProjection=PST\n"));
+    const Definition d = ReadDefinition(ini, "Geodesy");
+    EXPECT_EQ(d.params.projection, 3);  // the first key of the section wins
+    EXPECT_EQ(ReadDefinition(ini, "next").params.projection, 12);
+}
+
+TEST(DefinitionReader, WriteAndCopyKeepDefinitionsReadable) {
+    TempDir dir;
+    Profile src(dir.write("a.ini", kClarkeUtm11));
+    Profile dst(dir.file("new.ini"));  // does not exist yet
+    ASSERT_TRUE(dst.CopySection(src, "Geodesy", nullptr));
+    EXPECT_EQ(ReadDefinition(dst, "Geodesy").params.projection, 3);
+    EXPECT_NE(TempDir::read(dst.Path()).find("\r\n"), std::string::npos);
+    ASSERT_TRUE(dst.WriteString("DeltaX", "8", "Geodesy"));
+    EXPECT_EQ(double(ReadDefinition(dst, "Geodesy").shift.dx), 8.0);
+    // Copying from a section that is not there empties the target.
+    ASSERT_TRUE(dst.CopySection(src, "Absent", "Geodesy"));
+    EXPECT_FALSE(dst.SectionExists("Geodesy"));
+    EXPECT_EQ(ReadDefinition(dst, "Geodesy").params.projection, 0);
+}
+
+}  // namespace
