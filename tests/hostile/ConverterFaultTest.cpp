@@ -397,3 +397,98 @@ TEST(ConverterPaths, NamesOf255And256CharactersAndPathsOf4096) {
 
     EXPECT_EQ(Listing(dir), (std::set<std::string>{name255, std::string(251, 'a') + ".EDT", shortExt}));
 }
+
+namespace {
+
+// In a child: converts csv as another user (nobody when the test runs as
+// root, who could read any file) and exits 0 when the input was refused with
+// the open text, one error message and no output.
+[[noreturn]] void ConvertUnreadable(const std::string& csv, const std::string& edt) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(10);
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    const long read = c.ReadZeltoFile(csv);
+    const long write = read == S_OK ? c.WriteQVXFile("") : E_FAIL;
+    std::string text;
+    c.GetLastError(text);
+    if (read != E_FAIL || write != E_FAIL) _exit(11);
+    if (text != "Failed to open CSV file.") _exit(12);
+    if (rec.Count(WM_CONVERTERERROR) != 1) _exit(13);
+    _exit(fs::exists(edt) ? 14 : 0);
+}
+
+}  // namespace
+
+TEST(ConverterFaultDeathTest, UnreadableInputIsReportedAndNothingIsWritten) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
+    TempDir dir;
+    const std::string csv = dir.write("locked.csv", Survey(3));
+    // The folder may be entered and written by anyone; only the input is shut.
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(csv, fs::perms::none);
+    EXPECT_EXIT(ConvertUnreadable(csv, dir.file("locked.EDT")), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"locked.csv"}));
+}
+
+namespace {
+
+const char kHarbourDefinition[] =
+    "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9996\n"
+    "CentralMeridian=-117\nFalseEasting=500000\nDeltaX=8\nDeltaY=-160\nDeltaZ=-176\n";
+
+}  // namespace
+
+TEST(ConverterDefinition, FolderOrJunkIsRefusedWithTheOpenTextAndThePreviousKept) {
+    TempDir dir;
+    const std::string good = dir.write("harbour.ini", kHarbourDefinition);
+    fs::create_directory(dir.file("folder.ini"));
+    std::string junk;
+    for (int i = 0; i < 3000; ++i) junk.push_back(static_cast<char>((i * 151 + 3) & 0xff));
+    const std::string bad = dir.write("junk.ini", junk);
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(good), S_OK);
+    for (const std::string& path : {dir.file("folder.ini"), bad}) {
+        EXPECT_EQ(c.put_BraMixStatePlaneIniFile(path), E_FAIL) << path;
+        std::string text;
+        c.GetLastError(text);
+        EXPECT_EQ(text.rfind("Trying to open file:" + path + "\n", 0), 0u) << text;
+    }
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 2);
+    // The refused files changed nothing: the run converts with the harbour
+    // definition, and projected eastings are near the zone's 500 km.
+    const Outcome r = Convert(c, dir.write("s.csv", Survey(4)));
+    EXPECT_EQ(r.result, S_OK) << r.error;
+    EXPECT_EQ(r.records, 4);
+    EXPECT_TRUE(fs::is_directory(dir.file("folder.ini")));
+    EXPECT_EQ(TempDir::read(bad), junk);
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"harbour.ini", "folder.ini", "junk.ini", "s.csv", "s.EDT"}));
+}
+
+TEST(ConverterDefinition, DefinitionReplacedByAFolderBeforeTheRunReportsEveryRecord) {
+    // The definition passed its test and is a folder when the run needs it:
+    // no handle opens, and each record says so ("Bad Bramix Geodesy.", the
+    // first record twice, as its line is read twice). The records are still
+    // written, as for any failed position; the file stays well formed and is
+    // the only one written.
+    TempDir dir;
+    const std::string ini = dir.write("harbour.ini", kHarbourDefinition);
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    fs::remove(ini);
+    fs::create_directory(ini);
+    const Outcome r = Convert(c, dir.write("s.csv", Survey(50)));
+    EXPECT_EQ(r.result, S_OK);
+    EXPECT_EQ(r.records, 50);
+    EXPECT_EQ(r.error, "Bad Bramix Geodesy.");
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 51);
+    const Edt e = ReadEdt(TempDir::read(dir.file("s.EDT")));
+    EXPECT_TRUE(e.wellFormed);
+    EXPECT_EQ(e.records, 50);
+    EXPECT_TRUE(fs::is_directory(ini));
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"harbour.ini", "s.csv", "s.EDT"}));
+}
