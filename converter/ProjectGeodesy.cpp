@@ -85,10 +85,11 @@ long CZeltoQvxConverter::put_BraMixStatePlaneIniFile(std::string path)
 {
     std::string copy = path;
     if (copy.empty() || TestBramixGeodesy(copy)) {
-        // A handle opened for another definition would go on converting with
-        // the old project's geodesy: release it, and the next projected
-        // position opens one for the file now named.
-        if (path != m_strIniFile) Release(m_hGeodesy);
+        // A handle opened earlier would go on converting with the geodesy the
+        // file had then: another project's, or this project's before its
+        // definition was edited. Release it; the next projected position
+        // opens one for the file as it was just tested.
+        Release(m_hGeodesy);
         m_strIniFile = path;
         return S_OK;
     }

@@ -171,9 +171,15 @@ TEST(ProjectMode, OneHandleServesEveryRecordAndTheDestructorReleasesIt) {
         ASSERT_EQ(c.WriteQVXFile(""), S_OK);
         EXPECT_EQ(c.Handle(), first);
         EXPECT_EQ(LiveHandleCount(), before + 1);
-        // Naming the same file again keeps it too.
+        // Naming the file again (the dialog does so at every Convert) lets
+        // the next run read it as it is now: one handle again, never two.
         ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-        EXPECT_EQ(c.Handle(), first);
+        EXPECT_EQ(c.Handle(), nullptr);
+        EXPECT_EQ(LiveHandleCount(), before);
+        ASSERT_EQ(c.ReadZeltoFile(path), S_OK);
+        ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+        EXPECT_NE(c.Handle(), nullptr);
+        EXPECT_EQ(LiveHandleCount(), before + 1);
     }
     EXPECT_EQ(LiveHandleCount(), before);
 }

@@ -1,0 +1,315 @@
+// The converter's project geodesy mode, case by case: the texts of every
+// library code, a record whose position cannot be projected, a definition
+// that vanishes and comes back, the test-open on every outcome, switching
+// back to standard UTM, a definition edited between runs, the longest path,
+// and whole files with a full seven-parameter shift and a feet grid against
+// a PROJ pipeline.
+#include "ApiFrame.h"
+#include "GeodesyHandle.h"
+#include "InstallDir.h"
+#include "ProjOracle.h"
+#include "ProjectModeSupport.h"
+#include "TempDir.h"
+#include "ZeltoQvxConverter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kDeg = 0.017453292519943295;
+
+class Peer : public CZeltoQvxConverter {
+public:
+    using CZeltoQvxConverter::BramixGeodesyErrorString;
+    using CZeltoQvxConverter::ConvertPosition;
+    using CZeltoQvxConverter::TestBramixGeodesy;
+    GEODESY Handle() const { return m_hGeodesy; }
+    std::string LastError() const {
+        std::string t;
+        GetLastError(t);
+        return t;
+    }
+};
+
+// UTM 11 N on Clarke 1866 with the mean NAD 27 translation.
+const char kHarbour[] =
+    "[Geodesy]\r\nProjection=UTM\r\nSemiMajorAxis=6378206.4\r\nFlattening=294.9786982\r\n"
+    "ScaleFactor=0.9996\r\nCentralMeridian=-117\r\nFalseEasting=500000\r\nDeltaX=8\r\nDeltaY=-160\r\n"
+    "DeltaZ=-176\r\n";
+
+std::string Csv(const std::vector<std::pair<double, double>>& points) {
+    std::string csv = "titles\r\n";
+    for (const auto& [lat, lon] : points) csv += SurveyRecord(lat, lon) + "\r\n";
+    return csv;
+}
+
+TEST(ProjectModeCases, TextOfEveryLibraryCode) {
+    const char* const texts[] = {"Ok",
+                                 "Unknown",
+                                 "Invalid geodesy handle",
+                                 "Invalid ellipsoid flattening",
+                                 "Invalid unit to meters conversion factor",
+                                 "Invalid projection",
+                                 "Singularity",
+                                 "Invalid projection parameters",
+                                 "Undulation value not available",
+                                 "Invalid geoid model",
+                                 "Domain error",
+                                 "Non-convergence",
+                                 "No Name"};
+    for (uint32_t code = 0; code <= 12; ++code) {
+        vortan_api::SetError(code);
+        std::string text = "before";
+        Peer::BramixGeodesyErrorString(text);
+        EXPECT_EQ(text, texts[code]) << code;
+    }
+    // Any other code leaves the text as it was.
+    for (uint32_t code : {13u, 100u, 0xFFFFFFFFu}) {
+        vortan_api::SetError(code);
+        std::string text = "before";
+        Peer::BramixGeodesyErrorString(text);
+        EXPECT_EQ(text, "before") << code;
+    }
+    vortan_api::SetError(0);
+}
+
+TEST(ProjectModeCases, RecordThatCannotBeProjectedIsStillWrittenWithOneMessage) {
+    TempDir dir;
+    // A transverse Mercator grid has no point for the pole.
+    const std::string ini = dir.write(
+        "tm.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\nScaleFactor=0.9996\n"
+                  "CentralMeridian=-117\nFalseEasting=500000\n");
+    const std::string csv = dir.write("s.csv", Csv({{32.7, -117.2}, {32.71, -117.21}, {90.0, -117.0}, {32.72, -117.2}}));
+    MessageRecorder rec;
+    Peer c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
+    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
+    EXPECT_EQ(c.LastError(), "Failed GeoXY call.");
+    EXPECT_EQ(c.get_CSVRecords(), 4);
+    const auto lines = EdtRecordLines(TempDir::read(dir.file("s.EDT")));
+    ASSERT_EQ(lines.size(), 4u);
+    // The records around it are projected as usual.
+    EXPECT_NEAR(std::strtod(SplitFields(lines[1])[1].c_str(), nullptr), 480000, 5000);
+    EXPECT_NEAR(std::strtod(SplitFields(lines[3])[1].c_str(), nullptr), 481000, 5000);
+}
+
+TEST(ProjectModeCases, FailingFirstRecordIsReportedTwice) {
+    // The first data line is parsed once more for the header's time and date.
+    TempDir dir;
+    const std::string ini =
+        dir.write("tm.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
+    const std::string csv = dir.write("s.csv", Csv({{90.0, 10.0}, {45.0, 0.5}}));
+    MessageRecorder rec;
+    Peer c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
+    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 2);
+    EXPECT_EQ(EdtRecordLines(TempDir::read(dir.file("s.EDT"))).size(), 2u);
+}
+
+TEST(ProjectModeCases, VanishedDefinitionIsTriedAgainAtTheNextPosition) {
+    TempDir dir;
+    const std::string ini = dir.write("h.ini", kHarbour);
+    MessageRecorder rec;
+    Peer c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    std::filesystem::rename(ini, ini + ".away");
+    for (int i = 0; i < 2; ++i) {
+        double n = 32.7, e = -117.2;
+        EXPECT_EQ(c.ConvertPosition(n, e), E_FAIL);
+        EXPECT_EQ(c.LastError(), "Bad Bramix Geodesy.");
+    }
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 2);
+    std::filesystem::rename(ini + ".away", ini);
+    double n = 32.7, e = -117.2;
+    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);
+    EXPECT_NE(c.Handle(), nullptr);
+    EXPECT_NEAR(e, 481000, 3000);
+}
+
+TEST(ProjectModeCases, TestOpenLeavesNoHandleWhateverItsOutcome) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "datum");
+    ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
+    ResetInstallDirCache();
+    const std::string good = dir.write("good.ini", kHarbour);
+    const std::string flat = dir.write("flat.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\n");
+    const std::string geoid = dir.write("geoid.ini", std::string(kHarbour) + "Geoid=absent.geo\r\nOrthoHCorr=3\r\n");
+    const std::string grid = dir.write("grid.ini", std::string(kHarbour) + "DynDatum=absent.grd\r\n");
+    const int32_t before = LiveHandleCount();
+    struct Case {
+        std::string path;
+        bool ok;
+        const char* text;
+    } cases[] = {{good, true, nullptr},
+                 {flat, false, "Invalid ellipsoid flattening"},
+                 // A missing geoid leaves a usable handle: the definition is accepted.
+                 {geoid, true, nullptr},
+                 {grid, false, "Unknown"},
+                 {dir.file("absent.ini"), false, "Invalid projection"}};
+    for (const Case& k : cases) {
+        std::string text = k.path;
+        EXPECT_EQ(Peer::TestBramixGeodesy(text), k.ok) << k.path;
+        if (k.text) {
+            EXPECT_EQ(text, k.text);
+        }
+        EXPECT_EQ(LiveHandleCount(), before) << k.path;
+    }
+    std::string empty;
+    EXPECT_TRUE(Peer::TestBramixGeodesy(empty));
+    EXPECT_EQ(LiveHandleCount(), before);
+    ::unsetenv("QVO_BRAMIX");
+    ResetInstallDirCache();
+}
+
+TEST(ProjectModeCases, EmptyPathSwitchesBackToStandardUtm) {
+    TempDir dir;
+    const std::string ini = dir.write("h.ini", kHarbour);
+    Peer project, standard;
+    ASSERT_EQ(project.put_EllipsoidToUse(23), S_OK);
+    ASSERT_EQ(standard.put_EllipsoidToUse(23), S_OK);
+    ASSERT_EQ(project.put_BraMixStatePlaneIniFile(ini), S_OK);
+    double n1 = 32.7, e1 = -117.2;
+    ASSERT_EQ(project.ConvertPosition(n1, e1), S_OK);
+    ASSERT_EQ(project.put_BraMixStatePlaneIniFile(""), S_OK);
+    EXPECT_EQ(project.Handle(), nullptr);
+    double n2 = 32.7, e2 = -117.2, n3 = 32.7, e3 = -117.2;
+    ASSERT_EQ(project.ConvertPosition(n2, e2), S_OK);
+    ASSERT_EQ(standard.ConvertPosition(n3, e3), S_OK);
+    EXPECT_EQ(n2, n3);
+    EXPECT_EQ(e2, e3);
+    // WGS-84 UTM and the NAD 27 grid differ by tens of metres here.
+    EXPECT_GT(std::hypot(n1 - n2, e1 - e2), 50.0);
+}
+
+TEST(ProjectModeCases, DefinitionEditedBetweenRunsIsReadAgain) {
+    // The dialog names the definition at every Convert: a project whose false
+    // easting was corrected must not go on converting with the old one.
+    TempDir dir;
+    const std::string ini = dir.write("h.ini", kHarbour);
+    const int32_t before = LiveHandleCount();
+    Peer c;
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    double n = 32.7, e = -117.2;
+    ASSERT_EQ(c.ConvertPosition(n, e), S_OK);
+    const double first = e;
+    std::string edited = kHarbour;
+    edited.replace(edited.find("FalseEasting=500000"), 19, "FalseEasting=400000");
+    dir.write("h.ini", edited);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    n = 32.7;
+    e = -117.2;
+    ASSERT_EQ(c.ConvertPosition(n, e), S_OK);
+    EXPECT_NEAR(first - e, 100000.0, 1e-6);
+    EXPECT_EQ(LiveHandleCount(), before + 1);
+    // A failed test keeps the file and the handle in use.
+    const GEODESY h = c.Handle();
+    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(dir.file("absent.ini")), E_FAIL);
+    EXPECT_EQ(c.Handle(), h);
+    n = 32.7;
+    e = -117.2;
+    ASSERT_EQ(c.ConvertPosition(n, e), S_OK);
+    EXPECT_NEAR(first - e, 100000.0, 1e-6);
+}
+
+TEST(ProjectModeCases, PathOf255CharactersWorksAnd256IsRefused) {
+    TempDir dir;
+    std::filesystem::path folder = dir.path();
+    const std::string leaf = "/h.ini";
+    while (folder.string().size() + leaf.size() < 255) {
+        const size_t remaining = 255 - leaf.size() - folder.string().size();
+        folder /= std::string(remaining <= 61 ? remaining - 1 : 50, 'f');
+    }
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    const std::string path = folder.string() + leaf;
+    ASSERT_EQ(path.size(), 255u);
+    std::ofstream(path, std::ios::binary) << kHarbour;
+    const std::string longer = path.substr(0, path.size() - 4) + "x.ini";
+    std::ofstream(longer, std::ios::binary) << kHarbour;
+    ASSERT_EQ(longer.size(), 256u);
+    Peer c;
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(path), S_OK);
+    double n = 32.7, e = -117.2;
+    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);
+    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(longer), E_FAIL);
+    EXPECT_EQ(c.LastError(), "Trying to open file:" + longer + "\nPath longer than 255 characters.");
+}
+
+// The whole file through the converter against PROJ: WGS-84 to the project
+// datum by the coordinate-frame Helmert, then the projection, for points
+// over the survey area. Records keep two decimals.
+void ExpectFileMatchesProj(const std::string& definition, const std::string& pipeline, double lat0, double lon0) {
+    TempDir dir;
+    const std::string ini = dir.write("p.ini", definition);
+    std::vector<std::pair<double, double>> points;
+    for (int i = 0; i < 40; ++i) points.emplace_back(lat0 + (i % 8) * 0.03, lon0 + (i / 8) * 0.06);
+    dir.write("w.csv", Csv(points));
+    MessageRecorder rec;
+    Peer c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    ASSERT_EQ(c.ReadZeltoFile(dir.file("w.csv")), S_OK);
+    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
+    const auto lines = EdtRecordLines(TempDir::read(dir.file("w.EDT")));
+    ASSERT_EQ(lines.size(), points.size());
+    ProjOracle proj(pipeline);
+    double worst = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto f = SplitFields(lines[i]);
+        ASSERT_GT(f.size(), 4u);
+        const double e = std::strtod(f[1].c_str(), nullptr);
+        const double n = std::strtod(f[2].c_str(), nullptr);
+        const PJ_COORD r = proj.Trans(PJ_FWD, points[i].second * kDeg, points[i].first * kDeg, 0.0);
+        worst = std::max({worst, std::fabs(e - r.xy.x), std::fabs(n - r.xy.y)});
+        EXPECT_NEAR(e, r.xy.x, 0.015) << i;
+        EXPECT_NEAR(n, r.xy.y, 0.015) << i;
+    }
+    ::testing::Test::RecordProperty("worst_grid_units", std::to_string(worst));
+}
+
+TEST(ProjectModeCases, SevenParameterDefinitionMatchesProjPipeline) {
+    // Ordnance Survey style: Airy 1830 with the EPSG WGS 84 -> OSGB 36 shift
+    // (coordinate frame), national grid origin and false origin.
+    ExpectFileMatchesProj(
+        "[Geodesy]\nProjection=TransMerc\nSemiMajorAxis=6377563.396\nFlattening=299.3249646\n"
+        "ScaleFactor=0.9996012717\nRefLatitude=49\nCentralMeridian=-2\nFalseEasting=400000\nFalseNorthing=-100000\n"
+        "DeltaX=-446.448\nDeltaY=125.157\nDeltaZ=-542.06\nDeltaScale=20.4894\nDeltaRX=-0.1502\nDeltaRY=-0.247\n"
+        "DeltaRZ=-0.8421\n",
+        "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=-446.448 +y=125.157 +z=-542.06 "
+        "+rx=-0.1502 +ry=-0.247 +rz=-0.8421 +s=20.4894 +convention=coordinate_frame "
+        "+step +inv +proj=cart +a=6377563.396 +rf=299.3249646 "
+        "+step +proj=tmerc +a=6377563.396 +rf=299.3249646 +lat_0=49 +lon_0=-2 +k=0.9996012717 +x_0=400000 "
+        "+y_0=-100000",
+        51.2, -1.4);
+}
+
+TEST(ProjectModeCases, FeetGridWithDeltaValuesMatchesProjPipeline) {
+    // A grid in international feet: false easting in feet (1640416.6667 ft,
+    // 499999.00001016 m), positions in feet.
+    ExpectFileMatchesProj(
+        "[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9999\n"
+        "RefLatitude=31\nCentralMeridian=-118\nUnit=0.3048\nFalseEasting=1640416.6667\nFalseNorthing=0\n"
+        "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\nDeltaScale=-0.5\nDeltaRZ=0.3\n",
+        "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=8 +y=-160 +z=-176 +rz=0.3 +s=-0.5 "
+        "+convention=coordinate_frame +step +inv +proj=cart +a=6378206.4 +rf=294.9786982 "
+        "+step +proj=tmerc +a=6378206.4 +rf=294.9786982 +lat_0=31 +lon_0=-118 +k=0.9999 "
+        "+x_0=499999.00001016 +units=ft",
+        32.6, -117.4);
+}
+
+}  // namespace
