@@ -18,10 +18,12 @@
 #endif
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <numbers>
+#include <string>
 
 namespace {
 
@@ -239,6 +241,26 @@ TEST(CassiniHandle, CreateGeoXYXYGeoScale) {
     EXPECT_EQ(back.projection, 11);
     EXPECT_STREQ(projection, "CAS");
     EXPECT_EQ(back.scaleFactor, 1.0);
+    EXPECT_EQ(DestroyGeodesy(h), 1);
+}
+
+TEST(CassiniHandle, SameBitsUnderGermanLocale) {
+    const GeodesyParams params = Trinidad();
+    GEODESY h = CreateGeodesy(&params);
+    ASSERT_NE(h, nullptr);
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0, lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+    ASSERT_EQ(GeoXY(h, &x1, &y1, 10.0 * kDeg, -62.0 * kDeg), 1);
+    ASSERT_EQ(XYGeo(h, x1, y1, &lat1, &lon1), 1);
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = old ? old : "C";
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    ASSERT_EQ(GeoXY(h, &x2, &y2, 10.0 * kDeg, -62.0 * kDeg), 1);
+    ASSERT_EQ(XYGeo(h, x2, y2, &lat2, &lon2), 1);
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(x1, x2);
+    EXPECT_EQ(y1, y2);
+    EXPECT_EQ(lat1, lat2);
+    EXPECT_EQ(lon1, lon2);
     EXPECT_EQ(DestroyGeodesy(h), 1);
 }
 
