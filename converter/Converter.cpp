@@ -1,9 +1,12 @@
 // The converter object: settings, error reporting, progress and the Zelto CSV to .EDT loop.
 #include "ZeltoQvxConverter.h"
 
+#include <array>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
-#include <charconv>
+#include <string_view>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -36,13 +39,30 @@ double OutOfRange(const char* p, const char* end)
 }
 
 // atof semantics, independent of the process locale.
-double ReadDecimal(const std::string& s)
+double ReadDecimal(std::string_view s)
 {
     std::size_t i = 0;
     while (i < s.size() && IsBlank(s[i])) ++i;
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) { neg = s[i] == '-'; ++i; }
     double v = 0.0;
+    {
+        // Depths and seconds have a few digits and no exponent: up to 15 digits are a whole
+        // number below 2^53 and 10^15 is exact, so one division gives the correctly rounded
+        // value from_chars gives. Anything else goes to from_chars.
+        std::size_t j = i;
+        std::uint64_t mant = 0;
+        int digits = 0, decimals = 0;
+        for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j, ++digits) mant = mant * 10 + static_cast<unsigned>(s[j] - '0');
+        if (j < s.size() && s[j] == '.')
+            for (++j; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j, ++digits, ++decimals)
+                mant = mant * 10 + static_cast<unsigned>(s[j] - '0');
+        if (digits > 0 && digits <= 15 && (j == s.size() || (s[j] != 'e' && s[j] != 'E'))) {
+            static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+            v = static_cast<double>(mant) / kTen[decimals];
+            return neg ? -v : v;
+        }
+    }
     auto r = std::from_chars(s.data() + i, s.data() + s.size(), v, std::chars_format::general);
     if (r.ec == std::errc::invalid_argument) return 0.0;
     if (r.ec == std::errc::result_out_of_range) v = OutOfRange(s.data() + i, r.ptr);
@@ -50,7 +70,7 @@ double ReadDecimal(const std::string& s)
 }
 
 // atoi semantics, saturating instead of overflowing.
-int ReadWhole(const std::string& s)
+int ReadWhole(std::string_view s)
 {
     std::size_t i = 0;
     while (i < s.size() && IsBlank(s[i])) ++i;
@@ -66,11 +86,38 @@ int ReadWhole(const std::string& s)
     return static_cast<int>(v);
 }
 
+// Longest "%.2lf" text of a double (309 integer digits, sign, point, two decimals) and more.
+constexpr std::size_t kFixed2Max = 320;
+
+// "%.2lf" of v into out, the digits printf gives. Depths, offsets and grid coordinates are
+// far below 1e13: for them the value times 100 is rounded to a whole number here, exactly
+// (the product's rounding error comes from fma, ties go to even as printf's do), which
+// is several times quicker than the general formatter that takes every other value.
+char* PutFixed2(char* out, double v)
+{
+    const double a = std::fabs(v);
+    if (!(a < 1e13))
+        return std::to_chars(out, out + kFixed2Max, v, std::chars_format::fixed, 2).ptr;
+    const double p = a * 100.0;
+    const double e = std::fma(a, 100.0, -p);  // a * 100 == p + e exactly
+    const double whole = std::floor(p);
+    const double r = p - whole;  // exact
+    auto n = static_cast<std::uint64_t>(whole);
+    if (r > 0.5 || (r == 0.5 && (e > 0.0 || (e == 0.0 && (n & 1) != 0))))
+        ++n;
+    if (std::signbit(v)) *out++ = '-';
+    out = std::to_chars(out, out + kFixed2Max, n / 100).ptr;
+    const auto cents = static_cast<unsigned>(n % 100);
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + cents / 10);
+    *out++ = static_cast<char>('0' + cents % 10);
+    return out;
+}
+
 std::string Fixed2(double v)
 {
-    char buf[400];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
-    return std::string(buf, r.ptr);
+    char buf[kFixed2Max];
+    return std::string(buf, PutFixed2(buf, v));
 }
 
 std::string Int(long long v)
@@ -80,13 +127,173 @@ std::string Int(long long v)
     return std::string(buf, r.ptr);
 }
 
-std::string Two(int v)
+// "%02d" of v.
+char* PutTwo(char* out, int v)
 {
-    std::string s = Int(v);
-    return (v >= 0 && v < 10) ? "0" + s : s;
+    if (v >= 0 && v < 10) *out++ = '0';
+    return std::to_chars(out, out + 16, v).ptr;
 }
 
-std::int32_t Checksum(const std::string& s)
+// Longest re-formatted time text: three saturated whole numbers and two colons.
+constexpr std::size_t kTimeMax = 40;
+
+// The time of day of a Zelto time text: the hours before the first colon, the minutes
+// between it and the next, the whole seconds after that; re-formatted "%02d:%02d:%02d"
+// into out (kTimeMax bytes).
+double DecodeTime(std::string_view text, char* out, std::size_t& outLen)
+{
+    int h = ReadWhole(text);
+    std::string_view t = text;
+    std::size_t c = t.find(':');
+    if (c != std::string_view::npos) t = t.substr(c + 1);
+    int m = 0;
+    c = t.find(':');
+    if (c != std::string_view::npos) { m = ReadWhole(t.substr(0, c)); t = t.substr(c + 1); }
+    int s = ReadWhole(t);
+    char* o = PutTwo(out, h);
+    *o++ = ':';
+    o = PutTwo(o, m);
+    *o++ = ':';
+    o = PutTwo(o, s);
+    outLen = static_cast<std::size_t>(o - out);
+    return static_cast<double>(h) * 3600.0 + static_cast<double>(m) * 60.0 + static_cast<double>(s);
+}
+
+// A part runs to its marker byte or the end of the text; only its first 15 characters count.
+double DecodePosition(std::string_view text)
+{
+    if (text.empty()) return 0.0;
+    std::size_t i = 0, n = text.size();
+    while (i < n && text[i] == '"') ++i;
+    if (i >= n) return 0.0;
+    char hemi = text[i++];
+    auto collect = [&](unsigned char marker, std::size_t skip) {
+        std::size_t from = i;
+        while (i < n && static_cast<unsigned char>(text[i]) != marker) ++i;
+        std::string_view part = text.substr(from, std::min<std::size_t>(i - from, 15));
+        i = std::min(n, i + skip);
+        return part;
+    };
+    double deg = ReadDecimal(collect(0xC2, 2));
+    int min = ReadWhole(collect(0xE2, 3));
+    double sec = ReadDecimal(collect(0xE2, 3));
+    double v = sec / 3600.0 + static_cast<double>(min) / 60.0 + deg;
+    return (hemi == 'N' || hemi == 'E') ? v : -v;
+}
+
+// The output fields that columns fill, as texts in one buffer.
+struct DecodedFields {
+    enum Slot { kEasting, kNorthing, kTime, kValue2, kOffset3, kCount36, kValue15, kValue38, kSlots };
+    static constexpr int kFieldOf[kSlots] = {2, 3, 4, 5, 12, 23, 27, 31};
+    unsigned set = 0;  // one bit a slot
+    std::uint16_t off[kSlots] = {};
+    std::uint16_t len[kSlots] = {};
+    std::size_t used = 0;
+    char text[kSlots * kFixed2Max];
+
+    char* Begin(Slot s) { off[s] = static_cast<std::uint16_t>(used); return text + used; }
+    void End(Slot s, const char* stop)
+    {
+        len[s] = static_cast<std::uint16_t>(stop - (text + off[s]));
+        used += len[s];
+        set |= 1u << s;
+    }
+    void Fixed(Slot s, double v) { End(s, PutFixed2(Begin(s), v)); }
+    std::string_view Get(Slot s) const { return {text + off[s], len[s]}; }
+};
+
+// Positions of the first commas of a line, found eight bytes at a time: a survey line
+// has forty short fields, and a quarter of a million lines a second make the scan count.
+// Only the commas up to the one after column 38 matter.
+constexpr int kCommasRead = 39;
+
+int FindCommas(const char* line, std::size_t n, std::uint32_t* at)
+{
+    int count = 0;
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL, kCommas = 0x2C2C2C2C2C2C2C2CULL;
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, line + i, 8);
+            const std::uint64_t x = w ^ kCommas;  // a zero byte where a comma is
+            std::uint64_t hit = ~(((x & kLow7) + kLow7) | x | kLow7);
+            while (hit != 0) {
+                at[count++] = static_cast<std::uint32_t>(i + static_cast<std::size_t>(std::countr_zero(hit) >> 3));
+                if (count == kCommasRead) return count;
+                hit &= hit - 1;
+            }
+        }
+    }
+    for (; i < n; ++i)
+        if (line[i] == ',') {
+            at[count++] = static_cast<std::uint32_t>(i);
+            if (count == kCommasRead) return count;
+        }
+    return count;
+}
+
+// Splits one CSV line and decodes its columns: the record, the texts of the output fields
+// and the date, time and depth offset the header takes. Every comma separates; the text
+// after a line's last comma is not decoded.
+void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::string& date, std::string& time,
+                double& depthOffset)
+{
+    std::uint32_t commas[kCommasRead];
+    const int count = FindCommas(line.data(), line.size(), commas);
+    std::size_t start = 0;
+    for (int k = 0; k < count; ++k) {
+        const std::size_t stop = commas[k];
+        std::string_view text(line.data() + start, stop - start);
+        start = stop + 1;
+        switch (k) {
+        case 2: rec.Value2 = ReadDecimal(text); out.Fixed(DecodedFields::kValue2, rec.Value2); break;
+        case 3:
+            rec.Offset3 = ReadDecimal(text) - rec.Value2;
+            out.Fixed(DecodedFields::kOffset3, rec.Offset3);
+            depthOffset = rec.Offset3;
+            break;
+        case 4: date.assign(text); break;
+        case 15: rec.Value15 = ReadDecimal(text); out.Fixed(DecodedFields::kValue15, rec.Value15); break;
+        case 31: rec.Y = DecodePosition(text); break;
+        case 32: rec.X = DecodePosition(text); break;
+        case 34: date.assign(text); break;
+        case 35: {
+            char* t = out.Begin(DecodedFields::kTime);
+            std::size_t n = 0;
+            rec.TimeSec = DecodeTime(text, t, n);
+            time.assign(t, n);
+            std::memcpy(t + n, ".000", 4);
+            out.End(DecodedFields::kTime, t + n + 4);
+            break;
+        }
+        case 36: {
+            int v = ReadWhole(text);
+            rec.Count36 = v;
+            out.End(DecodedFields::kCount36, std::to_chars(out.Begin(DecodedFields::kCount36), out.text + sizeof out.text, v).ptr);
+            break;
+        }
+        case 38:
+            rec.Value38 = ReadDecimal(text);
+            out.Fixed(DecodedFields::kValue38, rec.Value38);
+            break;
+        default: break;
+        }
+    }
+}
+
+// Output field number to slot of DecodedFields, -1 for the fields no column fills.
+constexpr std::array<signed char, ZELTO_OUTPUT_FIELDS> kSlotOfField = [] {
+    std::array<signed char, ZELTO_OUTPUT_FIELDS> t{};
+    for (auto& v : t) v = -1;
+    for (int s = 0; s < DecodedFields::kSlots; ++s) t[static_cast<std::size_t>(DecodedFields::kFieldOf[s])] = static_cast<signed char>(s);
+    return t;
+}();
+
+// Longest record line: the filled fields, 38 commas, a checksum and the line end.
+constexpr std::size_t kRecordMax = DecodedFields::kSlots * kFixed2Max + 38 + 16;
+
+std::int32_t Checksum(std::string_view s)
 {
     std::uint32_t sum = 0;
     for (char c : s) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
@@ -158,39 +365,14 @@ long CZeltoQvxConverter::ReadZeltoFile(std::string path)
 
 double CZeltoQvxConverter::ConvertTime(std::string& text)
 {
-    int h = ReadWhole(text);
-    std::string t = text;
-    std::size_t c = t.find(':');
-    if (c != std::string::npos) t = t.substr(c + 1);
-    int m = 0;
-    c = t.find(':');
-    if (c != std::string::npos) { m = ReadWhole(t.substr(0, c)); t = t.substr(c + 1); }
-    int s = ReadWhole(t);
-    text = Two(h) + ":" + Two(m) + ":" + Two(s);
-    return static_cast<double>(h) * 3600.0 + static_cast<double>(m) * 60.0 + static_cast<double>(s);
+    char buf[kTimeMax];
+    std::size_t n = 0;
+    double seconds = DecodeTime(text, buf, n);
+    text.assign(buf, n);
+    return seconds;
 }
 
-// A part runs to its marker byte or the end of the text; only its first 15 characters count.
-double CZeltoQvxConverter::ConvertPosString(std::string& text)
-{
-    if (text.empty()) return 0.0;
-    std::size_t i = 0, n = text.size();
-    while (i < n && text[i] == '"') ++i;
-    if (i >= n) return 0.0;
-    char hemi = text[i++];
-    auto collect = [&](unsigned char marker, std::size_t skip) {
-        std::size_t from = i;
-        while (i < n && static_cast<unsigned char>(text[i]) != marker) ++i;
-        std::string part = text.substr(from, std::min<std::size_t>(i - from, 15));
-        i = std::min(n, i + skip);
-        return part;
-    };
-    double deg = ReadDecimal(collect(0xC2, 2));
-    int min = ReadWhole(collect(0xE2, 3));
-    double sec = ReadDecimal(collect(0xE2, 3));
-    double v = sec / 3600.0 + static_cast<double>(min) / 60.0 + deg;
-    return (hemi == 'N' || hemi == 'E') ? v : -v;
-}
+double CZeltoQvxConverter::ConvertPosString(std::string& text) { return DecodePosition(text); }
 
 long CZeltoQvxConverter::ConvertPosition(double& latNorthing, double& lonEasting)
 {
@@ -201,30 +383,13 @@ long CZeltoQvxConverter::ConvertPosition(double& latNorthing, double& lonEasting
 
 long CZeltoQvxConverter::ParseCSVLine(std::string& line, sALL& rec, std::string* fields)
 {
-    std::size_t start = 0;
-    std::size_t end = line.find(',');
-    for (int k = 0;; ++k) {
-        if (end == std::string::npos) break;  // text after the last comma is not decoded
-        std::string text = line.substr(start, end - start);
-        start = end + 1;
-        end = line.find(',', start);
-        switch (k) {
-        case 2: rec.Value2 = ReadDecimal(text); fields[5] = Fixed2(rec.Value2); break;
-        case 3: rec.Offset3 = ReadDecimal(text) - rec.Value2; fields[12] = Fixed2(rec.Offset3); m_dDepthOffset = rec.Offset3; break;
-        case 4: m_strDate = text; break;
-        case 15: rec.Value15 = ReadDecimal(text); fields[27] = Fixed2(rec.Value15); break;
-        case 31: rec.Y = ConvertPosString(text); break;
-        case 32: rec.X = ConvertPosString(text); break;
-        case 34: m_strDate = text; break;
-        case 35: rec.TimeSec = ConvertTime(text); fields[4] = text + ".000"; m_strTime = text; break;
-        case 36: { int v = ReadWhole(text); rec.Count36 = v; fields[23] = Int(v); break; }
-        case 38: rec.Value38 = ReadDecimal(text); fields[31] = Fixed2(rec.Value38); break;
-        default: break;
-        }
-    }
+    DecodedFields decoded;
+    DecodeLine(line, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
     ConvertPosition(rec.Y, rec.X);
-    fields[2] = Fixed2(rec.X);
-    fields[3] = Fixed2(rec.Y);
+    decoded.Fixed(DecodedFields::kEasting, rec.X);
+    decoded.Fixed(DecodedFields::kNorthing, rec.Y);
+    for (int s = 0; s < DecodedFields::kSlots; ++s)
+        if ((decoded.set >> s & 1u) != 0) fields[DecodedFields::kFieldOf[s]].assign(decoded.Get(static_cast<DecodedFields::Slot>(s)));
     for (int i = 0; i < ZELTO_OUTPUT_FIELDS; ++i) fields[i] += ",";
     return S_OK;
 }
@@ -326,16 +491,41 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
     m_InFile.Rewind();
     if (!m_InFile.ReadLine(line)) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
     m_nCharsRead += static_cast<std::uint32_t>(line.size());
+    // The record loop does what ParseCSVLine and WriteEDTLine do, byte for byte, without
+    // the forty strings: each field's text goes straight into the record line.
+    std::string record;
+    char out[kRecordMax + 2];
     while (m_InFile.ReadLine(line)) {
         if (m_bCancel) break;
         m_nCharsRead += static_cast<std::uint32_t>(line.size());
         rec = sALL{};
-        for (auto& f : fields) f.clear();
-        if (ParseCSVLine(line, rec, fields) != S_OK) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
-        if (WriteEDTLine(fields) != S_OK) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
+        DecodedFields decoded;
+        DecodeLine(line, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
+        ConvertPosition(rec.Y, rec.X);
+        decoded.Fixed(DecodedFields::kEasting, rec.X);
+        decoded.Fixed(DecodedFields::kNorthing, rec.Y);
+        char* o = out;
+        for (std::size_t i = 1; i <= 38; ++i) {
+            const int slot = kSlotOfField[i];
+            if (slot >= 0 && (decoded.set >> slot & 1u) != 0) {
+                const std::string_view t = decoded.Get(static_cast<DecodedFields::Slot>(slot));
+                std::memcpy(o, t.data(), t.size());
+                o += t.size();
+            }
+            *o++ = ',';
+        }
+        const std::int32_t sum = Checksum(std::string_view(out, static_cast<std::size_t>(o - out)));
+        o = std::to_chars(o, out + kRecordMax, sum).ptr;
+        *o++ = '\r';  // the text-mode writer turns the line end into CR CR LF, as the suite reads it
+        *o++ = '\n';
+        record.assign(out, o);
+        if (!m_OutFile.Write(record)) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
         ++m_nCSVRecords;
         Fire_SendPercentDone(static_cast<double>(m_nCharsRead) / static_cast<double>(m_nFileLength) * 100.0);
     }
+    // The reader closes itself on a read error: a failing disk must not pass for the end
+    // of a short survey.
+    if (!m_InFile.IsOpen()) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
     m_InFile.Close();
     if (!m_OutFile.Close()) return SetConverterErrorInfo("Failed to write record to file.", 0);
     m_bCancel = false;

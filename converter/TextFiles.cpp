@@ -1,13 +1,39 @@
 // Text-mode file streams for the converter: CR LF line ends on disk, LF in memory.
 #include "ZeltoQvxConverter.h"
 
+#include <cstdlib>
 #include <sys/stat.h>
+#include <sys/types.h>
+
+// Test seam: hands the reader a stream whose reads fail part-way through, which no file
+// on a healthy disk does on demand. Null in every program.
+namespace zelto_detail {
+std::FILE* (*g_openInputStream)(const char* path) = nullptr;
+}
+
+namespace {
+// Survey exports run to hundreds of megabytes: read and write them in large blocks.
+constexpr std::size_t kStreamBuffer = 1 << 16;
+
+// Line buffer of getdelim, one per thread: the text is copied into the caller's string
+// before ReadLine returns, so readers on the same thread can share it.
+struct LineScratch {
+    char* data = nullptr;
+    std::size_t size = 0;
+    ~LineScratch() { std::free(data); }
+};
+thread_local LineScratch tScratch;
+}  // namespace
 
 CZeltoTextReader::~CZeltoTextReader() { Close(); }
 
 bool CZeltoTextReader::Open(const std::string& path)
 {
     Close();
+    if (zelto_detail::g_openInputStream != nullptr) {
+        m_fp = zelto_detail::g_openInputStream(path.c_str());
+        return m_fp != nullptr;
+    }
     m_fp = std::fopen(path.c_str(), "rb");
     if (m_fp == nullptr)
         return false;
@@ -17,28 +43,38 @@ bool CZeltoTextReader::Open(const std::string& path)
         Close();
         return false;
     }
+    std::setvbuf(m_fp, nullptr, _IOFBF, kStreamBuffer);
     return true;
 }
 
+// A read error closes the reader: the caller tells it from the end of the file by
+// IsOpen() turning false, so a failing disk never passes for a short survey.
 bool CZeltoTextReader::ReadLine(std::string& line)
 {
     line.clear();
     if (m_fp == nullptr)
         return false;
-    bool any = false;
-    int c;
-    while ((c = getc_unlocked(m_fp)) != EOF) {
-        any = true;
-        if (c == '\n') {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            return true;
-        }
-        line.push_back(static_cast<char>(c));
-    }
-    if (std::ferror(m_fp))
+    ssize_t n = getdelim(&tScratch.data, &tScratch.size, '\n', m_fp);
+    if (std::ferror(m_fp)) {
+        Close();
         return false;
-    return any;
+    }
+    if (n <= 0)
+        return false;
+    auto len = static_cast<std::size_t>(n);
+    if (tScratch.data[len - 1] == '\n') {
+        --len;
+        if (len > 0 && tScratch.data[len - 1] == '\r')
+            --len;
+    }
+    line.assign(tScratch.data, len);
+    if (tScratch.size > (std::size_t{1} << 20)) {
+        // Do not keep the buffer of one huge line for the rest of the thread's life.
+        std::free(tScratch.data);
+        tScratch.data = nullptr;
+        tScratch.size = 0;
+    }
+    return true;
 }
 
 bool CZeltoTextReader::Rewind()
@@ -74,7 +110,10 @@ bool CZeltoTextWriter::Create(const std::string& path)
     Close();
     m_failed = false;
     m_fp = std::fopen(path.c_str(), "wb");
-    return m_fp != nullptr;
+    if (m_fp == nullptr)
+        return false;
+    std::setvbuf(m_fp, nullptr, _IOFBF, kStreamBuffer);
+    return true;
 }
 
 bool CZeltoTextWriter::Write(const std::string& text)
