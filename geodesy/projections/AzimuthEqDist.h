@@ -5,10 +5,12 @@
 // surveyor sets out a station by bearing and range from a central mark: the
 // grid distance from the false origin is the length of the geodesic, the grid
 // bearing its azimuth at the origin. Both are taken from the oblique series of
-// the classical map-projection manuals (Clarke's best-fit sphere through the
-// origin, corrected to the fifth power of the angular distance), so the
-// projection is exact only near the origin; the accuracy notes give the
-// measured error against a rigorous geodesic at growing distance.
+// the classical map-projection manuals: the normal section from the origin on
+// a sphere through the origin's normal, with its length corrected to the fifth
+// power of the angular distance. The projection is therefore exact only near
+// the origin (the normal-section bearing parts from the geodesic one with the
+// square of the distance); the accuracy notes give the measured error against
+// a rigorous geodesic at growing distance.
 //
 // Latitudes and longitudes are radians; x and y are grid units (metres / u).
 // The scale factor, the standard parallels and the skew azimuth are not used.

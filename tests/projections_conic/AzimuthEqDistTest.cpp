@@ -216,7 +216,7 @@ TEST(AzimuthEqDist, FarHemisphereIsNotFoldedOntoTheNearOne) {
     AzimuthEqDist p(Wgs84(40.0, 0.0));
     double xn = 0, yn = 0, xf = 0, yf = 0;
     ASSERT_EQ(Code(p.Forward(xn, yn, 0.0, 60.0 * kDeg)), 0u);
-    ASSERT_EQ(Code(p.Forward(xf, yf, -40.0, 120.0 * kDeg)), 0u);
+    ASSERT_EQ(Code(p.Forward(xf, yf, -40.0 * kDeg, 120.0 * kDeg)), 0u);
     EXPECT_GT(std::hypot(xf, yf), std::hypot(xn, yn));
     ASSERT_EQ(Code(p.Forward(xf, yf, -30.0 * kDeg, 0.0)), 0u);
     EXPECT_NEAR(yf, -7.76e6, 0.05e6);  // 70 degrees of meridian south
