@@ -246,6 +246,16 @@ TEST(AzimuthEqDist, NoFiniteStationGivesNotANumber) {
     }
 }
 
+TEST(AzimuthEqDist, InverseOnTheSpheresEquatorHasNoZeroOverZero) {
+    // From an origin on the equator a grid point a hair east of the false
+    // origin has psi = 0 exactly; the latitude is still the equator.
+    AzimuthEqDist p(Wgs84(0.0, 10.0));
+    double lat = 1, lon = 1;
+    ASSERT_EQ(Code(p.Inverse(1e-310, 0.0, lat, lon)), 0u);
+    EXPECT_EQ(lat, 0.0);
+    EXPECT_NEAR(lon, 10.0 * kDeg, 1e-15);
+}
+
 TEST(AzimuthEqDist, ScaleFactorParallelsAndSkewAreIgnored) {
     GeodesyParams other = Clarke1866();
     other.scaleFactor = 0.5;
