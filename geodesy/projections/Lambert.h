@@ -55,9 +55,16 @@ private:
 
     // Radius of the parallel of latitude phi, F t(phi)^n, for |phi| < pi/2.
     double Radius(double phi) const;
-    // Radius and angle from the apex of a grid point (the sign rule of n
-    // applied to the radius).
-    void Polar(double x, double y, double& rho, double& theta) const;
+    bool series_ = false;   // inverse latitude by the closed series (e^2 <= 0.01)
+    double d_[6] = {};      // its coefficients of sin(2 j chi), j = 1..6
+
+    // Radius of a grid point from the apex, with the sign of n; dx = x - FE,
+    // r0 = rho0 - (y - FN).
+    double Rho(double dx, double r0) const;
+    // Angle of a grid point around the apex from the central meridian.
+    double Theta(double dx, double r0) const;
+    // Geodetic latitude from X = tan(pi/4 - chi/2), chi the conformal latitude.
+    double ConformalToGeodetic(double X) const;
     // One refinement step of X = tan(pi/4 - phi/2) for t = (rho / F)^(1/n).
     double NextX(double t, double X) const;
 };

@@ -333,6 +333,26 @@ TEST(LambertFailures, TenthStepReportsNonConvergence) {
     EXPECT_TRUE(seenEarly);
 }
 
+TEST(LambertFailures, EarthFiguresSettleEarlyEverywhere) {
+    // On figures up to e^2 = 0.01 the counted refinement settles within a few
+    // steps for every grid point, near the apex, far off the map and across
+    // the pole at infinity alike, and the inverse gives its limit.
+    for (double invF : {298.257223563, 294.9786982, 200.0}) {
+        const Lambert l(Lcc(6378137.0, invF, 45, 0, 30, 60, 1, 0, 0));
+        for (double r = 1e-3; r < 1e9; r *= 1.37) {
+            for (double ang : {0.0, 0.3, -1.0}) {
+                const double x = r * std::sin(ang), y = l.rho0 - r * std::cos(ang);
+                const Reference ref = ReferenceInverse(l, x, y);
+                double lat, lon;
+                ASSERT_LT(ref.steps, 10) << invF << " " << r;
+                ASSERT_EQ(l.Inverse(x, y, lat, lon).take(), 0u);
+                EXPECT_NEAR(lat, ref.lat, 2e-12) << invF << " " << r;
+                EXPECT_NEAR(lon, ang / l.n, 1e-13 + 1e-8 / r);  // y rounded beside rho0
+            }
+        }
+    }
+}
+
 TEST(LambertExample, LongitudeIsNotWrapped) {
     const Lambert l(Texas());
     double x1, y1, x2, y2;
