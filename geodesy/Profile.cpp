@@ -1,11 +1,13 @@
 #include "Profile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <cmath>
 #include <system_error>
@@ -44,7 +46,12 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines, bool& c
     crlf = false;
     if (!in) return false;
     std::string line;
+    bool first = true;
     while (std::getline(in, line)) {
+        // Editors that save UTF-8 put a byte-order mark before the first
+        // section; it is no part of the section's name.
+        if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        first = false;
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
             crlf = true;
@@ -121,13 +128,20 @@ double ProfileAtof(std::string_view text) noexcept {
     // from_chars refuses a leading sign after our own sign and parses the
     // longest decimal prefix, as atof does ("12.5m" -> 12.5, "1e" -> 1).
     if (i >= text.size() || text[i] == '+' || text[i] == '-') return 0.0;
+    auto hexDigit = [&](size_t k) { return k < text.size() && std::isxdigit(static_cast<unsigned char>(text[k])); };
+    // atof also reads hexadecimal numbers ("0x1A" -> 26, "0x1.8p1" -> 3).
+    const bool hex = i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+                     (hexDigit(i + 2) || (i + 2 < text.size() && text[i + 2] == '.' && hexDigit(i + 3)));
+    if (hex) i += 2;
     double v = 0.0;
-    auto r = std::from_chars(text.data() + i, text.data() + text.size(), v, std::chars_format::general);
+    auto r = std::from_chars(text.data() + i, text.data() + text.size(), v,
+                             hex ? std::chars_format::hex : std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
-        // Overflow gives +-HUGE_VAL and underflow 0, as atof does.
+        // Overflow gives +-HUGE_VAL and underflow 0, as atof does: the sign
+        // of the exponent tells which ("1e400", "1E-400").
         std::string_view rest = text.substr(i);
-        bool tiny = rest.find_first_of("eE") != std::string_view::npos &&
-                    rest.find("e-") != std::string_view::npos;
+        const size_t e = rest.find_first_of(hex ? "pP" : "eE");
+        const bool tiny = e != std::string_view::npos && e + 1 < rest.size() && rest[e + 1] == '-';
         v = tiny ? 0.0 : HUGE_VAL;
     } else if (r.ec != std::errc()) {
         return 0.0;
@@ -265,25 +279,42 @@ bool Profile::Rewrite(const std::vector<std::string>& lines) {
     // other text files.
     std::vector<std::string> old;
     bool crlf = true;
-    if (ReadLines(path_, old, crlf) && !old.empty()) {
-        // crlf tells what the existing file used
-    } else {
-        crlf = true;
-    }
+    if (!ReadLines(path_, old, crlf) || old.empty()) crlf = true;
     const char* eol = crlf ? "\r\n" : "\n";
-    std::string tmp = path_ + ".tmp" + std::to_string(static_cast<long>(::getpid()));
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const std::string& l : lines) out << l << eol;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(tmp.c_str());
-            return false;
-        }
+    const size_t eolSize = std::strlen(eol);
+
+    // A definition reached through a symbolic link is replaced where it
+    // lives; the link stays a link.
+    std::error_code ec;
+    std::string target = path_;
+    if (std::filesystem::is_symlink(path_, ec)) {
+        const auto real = std::filesystem::canonical(path_, ec);
+        if (ec) return false;
+        target = real.string();
     }
-    if (std::rename(tmp.c_str(), path_.c_str()) != 0) {
+    // A name of its own per write ("x": never an existing file or link), so
+    // two writers in one process cannot mix their lines.
+    static std::atomic<unsigned> serial{0};
+    const std::string tmp = target + ".tmp" + std::to_string(static_cast<long>(::getpid())) + "-" +
+                            std::to_string(serial.fetch_add(1));
+    std::FILE* out = std::fopen(tmp.c_str(), "wbx");
+    if (out == nullptr) return false;
+    bool ok = true;
+    for (const std::string& l : lines) {
+        ok = ok && std::fwrite(l.data(), 1, l.size(), out) == l.size() &&
+             std::fwrite(eol, 1, eolSize, out) == eolSize;
+        if (!ok) break;
+    }
+    // On disk before the rename: after a power cut the file is the old one or
+    // the new one, never an empty one.
+    ok = ok && std::fflush(out) == 0 && ::fsync(::fileno(out)) == 0;
+    ok = std::fclose(out) == 0 && ok;
+    if (ok) {
+        // The new file keeps the old one's permissions.
+        const auto st = std::filesystem::status(target, ec);
+        if (!ec && std::filesystem::exists(st)) std::filesystem::permissions(tmp, st.permissions(), ec);
+    }
+    if (!ok || std::rename(tmp.c_str(), target.c_str()) != 0) {
         std::remove(tmp.c_str());
         return false;
     }
@@ -291,8 +322,30 @@ bool Profile::Rewrite(const std::vector<std::string>& lines) {
     return true;
 }
 
+namespace {
+
+bool HasLineEnd(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+// A name or value that would not read back as written: a line end would
+// start a new line (and could add keys of its own), a key with '=' would be
+// cut at it, a key starting with '[' or ';' would read as a section or a
+// comment, a section name with ']' would end early.
+bool Writable(const char* key, const char* value, const char* section) {
+    std::string_view sec = Trim(section);
+    if (sec.empty() || HasLineEnd(sec) || sec.find(']') != std::string_view::npos) return false;
+    if (key) {
+        std::string_view k = Trim(key);
+        if (k.empty() || HasLineEnd(k) || k.find('=') != std::string_view::npos || k.front() == '[' ||
+            k.front() == ';')
+            return false;
+    }
+    return !(value && HasLineEnd(value));
+}
+
+}  // namespace
+
 bool Profile::WriteString(const char* key, const char* value, const char* section) {
-    if (!section) return false;
+    if (!section || !Writable(key, value, section)) return false;
     std::vector<std::string> lines;
     bool crlf = false;
     ReadLines(path_, lines, crlf);
@@ -352,6 +405,7 @@ bool Profile::WriteString(const char* key, const char* value, const char* sectio
 bool Profile::CopySection(const Profile& source, const char* sourceSection, const char* targetSection) {
     if (!sourceSection) return false;
     const char* target = targetSection ? targetSection : sourceSection;
+    if (!Writable(nullptr, nullptr, target)) return false;
     // Read the whole source first: source and target may be the same file.
     std::vector<std::pair<std::string, std::string>> entries;
     for (const std::string& k : source.Keys(sourceSection))

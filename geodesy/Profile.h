@@ -5,7 +5,7 @@
 // around names and values are trimmed, a value wrapped in matching quotes (' or
 // ") loses them, the first section and the first key of a name win, lines that
 // start with ';' are comments, LF and CR LF files read alike, and an absent file
-// reads as all defaults.
+// reads as all defaults. A UTF-8 byte-order mark at the start is skipped.
 //
 // Every write rewrites the whole file into a temporary file beside it and then
 // renames it into place, so a crash or a full disk never leaves a half-written
@@ -34,7 +34,10 @@ public:
                            const char* def) const;
     // Sets key = value in section, adding the section or key when absent. A null
     // value removes the key; a null key removes the whole section. Returns false
-    // when the file could not be written (the old file is then untouched).
+    // when the file could not be written (the old file is then untouched), and
+    // without touching it for text that would not read back as written: a line
+    // end in any of the three, '=' in the key or a key starting with '[' or ';',
+    // ']' in the section name, an empty key or section name.
     virtual bool WriteString(const char* key, const char* value, const char* section);
     // Empties targetSection of this file (null: the source section's name), then
     // copies every key of the source's sourceSection with its value into it.

@@ -657,4 +657,73 @@ TEST(DefinitionReader, WriteAndCopyKeepDefinitionsReadable) {
     EXPECT_EQ(ReadDefinition(dst, "Geodesy").params.projection, 0);
 }
 
+// ---- the definition file's reader and writer -----------------------------
+
+TEST(ProfileCases, ByteOrderMarkOfAUtf8EditorIsSkipped) {
+    TempDir dir;
+    const Profile ini(dir.write("bom.ini", "\xEF\xBB\xBF[Geodesy]\r\nProjection=TME\r\n"));
+    EXPECT_EQ(ini.Value("Geodesy", "Projection").value_or(""), "TME");
+    EXPECT_EQ(ReadDefinition(ini, "Geodesy").params.projection, 3);
+}
+
+TEST(ProfileCases, TextThatWouldNotReadBackIsRefusedAndTheFileKept) {
+    TempDir dir;
+    const std::string before = "[Geodesy]\r\nProjection=TME\r\n";
+    const std::string path = dir.write("g.ini", before);
+    Profile ini(path);
+    // A value with a line end would add a key of its own.
+    EXPECT_FALSE(ini.WriteString("Geoid", "g.geo\r\nDeltaX=999", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString("Geoid", "g.geo\nDeltaX=999", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString("Delta\nX", "1", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString("Delta=X", "1", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString("[Other]", "1", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString(";x", "1", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString("  ", "1", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString("k", "1", "Geo]desy"));
+    EXPECT_FALSE(ini.WriteString("k", "1", ""));
+    EXPECT_FALSE(ini.WriteString("k", "1", "Geo\ndesy"));
+    EXPECT_FALSE(ini.CopySection(ini, "Geodesy", "Bad]Name"));
+    EXPECT_EQ(TempDir::read(path), before);
+    EXPECT_FALSE(ini.Value("Geodesy", "DeltaX").has_value());
+    // Blanks, quotes and '=' inside a value are fine.
+    ASSERT_TRUE(ini.WriteString("Note", "a = b", "Geodesy"));
+    EXPECT_EQ(ini.Value("Geodesy", "Note").value_or(""), "a = b");
+}
+
+TEST(ProfileCases, WriteKeepsPermissionsAndSymbolicLinks) {
+    TempDir dir;
+    const std::string real = dir.write("real.ini", "[Geodesy]\nProjection=TME\n");
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    const std::string link = dir.file("link.ini");
+    std::filesystem::create_symlink(real, link);
+    Profile ini(link);
+    ASSERT_TRUE(ini.WriteString("Unit", "1", "Geodesy"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::read(real), "[Geodesy]\nProjection=TME\nUnit=1\n");
+    EXPECT_EQ(std::filesystem::status(real).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+    int files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) files += !e.is_symlink() && e.is_regular_file();
+    EXPECT_EQ(files, 1);  // no temporary file left beside it
+}
+
+TEST(ProfileCases, NumbersAsAtofReadsThem) {
+    EXPECT_EQ(ProfileAtof("1E-400"), 0.0);  // underflow, whatever the letter case
+    EXPECT_EQ(ProfileAtof("1e-400"), 0.0);
+    EXPECT_EQ(ProfileAtof("1E400"), HUGE_VAL);
+    EXPECT_EQ(ProfileAtof("-1e+400"), -HUGE_VAL);
+    EXPECT_EQ(ProfileAtof("0x1A"), 26.0);
+    EXPECT_EQ(ProfileAtof("-0X10"), -16.0);
+    EXPECT_EQ(ProfileAtof("0x1.8p1"), 3.0);
+    EXPECT_EQ(ProfileAtof("0x"), 0.0);     // "0" and a letter
+    EXPECT_EQ(ProfileAtof("0xg"), 0.0);
+    EXPECT_EQ(ProfileAtof("  .5"), 0.5);
+    EXPECT_EQ(ProfileAtof("5."), 5.0);
+    EXPECT_EQ(ProfileAtoi("0x1A"), 0);     // atoi reads decimal digits only
+    EXPECT_EQ(ProfileAtoi(" +12abc"), 12);
+    EXPECT_EQ(ProfileAtoi("99999999999"), 2147483647);
+}
+
 }  // namespace
