@@ -1,5 +1,7 @@
 #include "InstallDir.h"
 
+#include "DebugLog.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -25,6 +27,10 @@ void Find() {
             Store(env);
             return;
         }
+        // Cut, it would name another folder; say why the program's folder
+        // is searched for the grids instead.
+        DebugLog("QVO_BRAMIX is longer than %d characters; the program's folder is used",
+                 static_cast<int>(kMaxPathChars));
     }
     char exe[4096];
     ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);

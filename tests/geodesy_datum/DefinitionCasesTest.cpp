@@ -3,6 +3,7 @@
 // definition, the grids of the datum folder (missing, unreadable, refused),
 // and the datum conversions against PROJ (the reverse formula, another
 // ellipsoid, a grid of latitude and longitude shifts, a point off the grid).
+#include "DebugLog.h"
 #include "DefinitionFile.h"
 #include "GridFileWriter.h"
 #include "InstallDir.h"
@@ -380,6 +381,48 @@ TEST_F(DefinitionCases, DefinitionPathOf255CharactersIsAccepted) {
     std::ofstream(longer, std::ios::binary) << kClarkeUtm11;
     EXPECT_EQ(CreateFileGeodesy(longer.c_str(), "Geodesy"), nullptr);
     EXPECT_EQ(GetGeodesyError(), 5);
+}
+
+// Failures of a definition leave a line in the library's debug log, so a
+// project that will not open can be diagnosed without a debugger.
+struct LogLines {
+    static void Sink(const char* line, void* context) { static_cast<LogLines*>(context)->lines.emplace_back(line); }
+    LogLines() { SetDebugLogSink(&Sink, this); }
+    ~LogLines() { SetDebugLogSink(nullptr, nullptr); }
+    bool Has(const std::string& part) const {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
+    }
+    std::vector<std::string> lines;
+};
+
+TEST_F(DefinitionCases, FailuresAreWrittenToTheDebugLog) {
+    {
+        LogLines log;
+        EXPECT_EQ(Open("[Geodesy]\nProjection=Gnomonic\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"),
+                  nullptr);
+        EXPECT_TRUE(log.Has("Error 5")) << (log.lines.empty() ? "" : log.lines[0]);
+    }
+    {
+        LogLines log;
+        const std::string longPath = "/tmp/" + std::string(260, 'a') + ".ini";
+        EXPECT_EQ(CreateFileGeodesy(longPath.c_str(), "Geodesy"), nullptr);
+        EXPECT_TRUE(log.Has("refused"));
+    }
+    {
+        LogLines log;
+        ::setenv("QVO_BRAMIX", std::string(300, 'q').c_str(), 1);
+        ResetInstallDirCache();
+        EXPECT_NE(std::string(GetInstallDir()), std::string(300, 'q'));
+        EXPECT_TRUE(log.Has("QVO_BRAMIX"));
+    }
+    {
+        LogLines log;
+        ::setenv("QVO_BRAMIX", ("/" + std::string(249, 'd')).c_str(), 1);
+        ResetInstallDirCache();
+        EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=nad.grd\n"), nullptr);
+        EXPECT_TRUE(log.Has("DynDatum")) << (log.lines.empty() ? "" : log.lines[0]);
+        EXPECT_TRUE(log.Has("refused"));
+    }
 }
 
 // ---- datum conversions ----------------------------------------------------
