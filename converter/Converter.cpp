@@ -493,7 +493,11 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
     m_nCharsRead += static_cast<std::uint32_t>(line.size());
     // The record loop does what ParseCSVLine and WriteEDTLine do, byte for byte, without
     // the forty strings: each field's text goes straight into the record line.
-    std::string record;
+    // Records go to the writer in blocks of about 64 KiB; every way out of the loop
+    // hands over what is left, so a cancelled or failed run keeps the records it made.
+    constexpr std::size_t kBlock = 1 << 16;
+    std::string block;
+    block.reserve(kBlock + kRecordMax + 2);
     char out[kRecordMax + 2];
     while (m_InFile.ReadLine(line)) {
         if (m_bCancel) break;
@@ -518,14 +522,19 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         o = std::to_chars(o, out + kRecordMax, sum).ptr;
         *o++ = '\r';  // the text-mode writer turns the line end into CR CR LF, as the suite reads it
         *o++ = '\n';
-        record.assign(out, o);
-        if (!m_OutFile.Write(record)) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
+        block.append(out, o);
+        if (block.size() >= kBlock) {
+            if (!m_OutFile.Write(block)) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
+            block.clear();
+        }
         ++m_nCSVRecords;
         Fire_SendPercentDone(static_cast<double>(m_nCharsRead) / static_cast<double>(m_nFileLength) * 100.0);
     }
+    const bool written = block.empty() || m_OutFile.Write(block);
     // The reader closes itself on a read error: a failing disk must not pass for the end
     // of a short survey.
     if (!m_InFile.IsOpen()) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
+    if (!written) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
     m_InFile.Close();
     if (!m_OutFile.Close()) return SetConverterErrorInfo("Failed to write record to file.", 0);
     m_bCancel = false;

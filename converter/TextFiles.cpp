@@ -2,6 +2,7 @@
 #include "ZeltoQvxConverter.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -13,7 +14,7 @@ std::FILE* (*g_openInputStream)(const char* path) = nullptr;
 
 namespace {
 // Survey exports run to hundreds of megabytes: read and write them in large blocks.
-constexpr std::size_t kStreamBuffer = 1 << 16;
+constexpr std::size_t kStreamBuffer = 1 << 18;
 
 // Line buffer of getdelim, one per thread: the text is copied into the caller's string
 // before ReadLine returns, so readers on the same thread can share it.
@@ -122,18 +123,39 @@ bool CZeltoTextWriter::Write(const std::string& text)
         m_failed = true;
         return false;
     }
-    std::size_t from = 0;
-    while (from < text.size()) {
-        std::size_t lf = text.find('\n', from);
-        std::size_t stop = lf == std::string::npos ? text.size() : lf;
-        if (stop > from && std::fwrite(text.data() + from, 1, stop - from, m_fp) != stop - from)
+    // The converted text goes to the stream in chunks: a block of records is one call,
+    // not two for every line.
+    char chunk[16384];
+    std::size_t used = 0;
+    auto flush = [&] {
+        if (used > 0 && std::fwrite(chunk, 1, used, m_fp) != used)
             m_failed = true;
-        if (lf == std::string::npos)
+        used = 0;
+    };
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* stop = lf == nullptr ? end : lf;
+        auto n = static_cast<std::size_t>(stop - p);
+        if (n + 2 > sizeof chunk - used) {
+            flush();
+            if (n + 2 > sizeof chunk) {  // a line longer than the chunk goes straight through
+                if (n > 0 && std::fwrite(p, 1, n, m_fp) != n)
+                    m_failed = true;
+                p += n;
+                n = 0;
+            }
+        }
+        std::memcpy(chunk + used, p, n);
+        used += n;
+        if (lf == nullptr)
             break;
-        if (std::fwrite("\r\n", 1, 2, m_fp) != 2)
-            m_failed = true;
-        from = lf + 1;
+        chunk[used++] = '\r';
+        chunk[used++] = '\n';
+        p = lf + 1;
     }
+    flush();
     return !m_failed;
 }
 
