@@ -210,6 +210,8 @@ double Lambert::NextX(double t, double X) const {
 errcode Lambert::PointScale(double x, double y, double& k) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return errcode(10, 4);
     const double rho = Rho(x - FE, rho0 - (y - FN));
+    // At the apex the scale of a secant or tangent cone has no finite value.
+    if (rho == 0.0) return errcode(6, 4);
     const double t = std::pow(rho / F, invN_);
     double s = std::sin(kHalfPi - 2.0 * std::atan(t));
     for (int i = 0; i < kScaleSteps; ++i)

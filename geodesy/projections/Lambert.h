@@ -40,7 +40,8 @@ public:
     errcode Forward(double& x, double& y, double lat, double lon) const override;
     // Point scale k (along meridian and parallel alike) at the grid point
     // (x, y), from the latitude of three fixed refinement steps (good to
-    // about 2e-10 in k). Code 10 for a coordinate that is not finite.
+    // about 2e-10 in k). Code 10 for a coordinate that is not finite, code 6
+    // at the apex; k is untouched on failure.
     errcode PointScale(double x, double y, double& k) const override;
 
     double n;     // cone constant
