@@ -59,6 +59,11 @@ bool CZeltoQvxConverter::TestBramixGeodesy(std::string& text)
         text = "Path longer than 255 characters.";
         return false;
     }
+    if (text.find('\0') != std::string::npos) {
+        // The library would read the path only up to the NUL: another file.
+        text = "Path holds a NUL character.";
+        return false;
+    }
     GEODESY h = CreateFileGeodesy(text.c_str(), "Geodesy");
     if (h == nullptr) {
         BramixGeodesyErrorString(text);
@@ -93,13 +98,18 @@ long CZeltoQvxConverter::put_BraMixStatePlaneIniFile(std::string path)
         m_strIniFile = path;
         return S_OK;
     }
-    const std::string text = "Trying to open file:" + path + "\n" + copy;
+    // The message is a C string: a NUL in the path is shown as "\0" so the
+    // reason after the path still reaches the user.
+    std::string shown;
+    for (const char ch : path) shown += ch == '\0' ? std::string("\\0") : std::string(1, ch);
+    const std::string text = "Trying to open file:" + shown + "\n" + copy;
     return SetConverterErrorInfo(text.c_str(), 0);
 }
 
 long CZeltoQvxConverter::ConvertPositionProject(double& latNorthing, double& lonEasting)
 {
-    if (m_hGeodesy == nullptr && m_strIniFile.size() <= kMaxDefinitionPath)
+    if (m_hGeodesy == nullptr && m_strIniFile.size() <= kMaxDefinitionPath &&
+        m_strIniFile.find('\0') == std::string::npos)
         m_hGeodesy = CreateFileGeodesy(m_strIniFile.c_str(), "Geodesy");
     if (m_hGeodesy == nullptr) return SetConverterErrorInfo("Bad Bramix Geodesy.", 0);
     double lat = latNorthing * kDegToRad;

@@ -249,6 +249,20 @@ TEST(ProjectModeCases, PathOf255CharactersWorksAnd256IsRefused) {
     EXPECT_EQ(c.LastError(), "Trying to open file:" + longer + "\nPath longer than 255 characters.");
 }
 
+TEST(ProjectModeCases, PathWithANulCharacterIsRefused) {
+    // Read up to the NUL, the path would name another file: the one before it.
+    TempDir dir;
+    const std::string ini = dir.write("h.ini", kHarbour);
+    const std::string path = ini + std::string(1, '\0') + ".old";
+    Peer c;
+    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(path), E_FAIL);
+    EXPECT_EQ(c.LastError(), "Trying to open file:" + ini + "\\0.old\nPath holds a NUL character.");
+    double n = 32.7, e = -117.2;
+    ASSERT_EQ(c.put_EllipsoidToUse(23), S_OK);
+    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);  // still standard UTM
+    EXPECT_EQ(c.Handle(), nullptr);
+}
+
 // The whole file through the converter against PROJ: WGS-84 to the project
 // datum by the coordinate-frame Helmert, then the projection, for points
 // over the survey area. Records keep two decimals.
