@@ -155,6 +155,31 @@ std::string GridPath(const std::string& value, const char* what) {
     return *path;
 }
 
+// The numbers of a definition that no ellipsoid, projection or grid can
+// have. atof reads "nan" and "inf", and an inverse flattening of 1 or less
+// is a flattening of 1 or more (or a prolate ellipsoid): left in, they give
+// grids of NaN that GeoXY reports as success. Each is refused with the code
+// the handle gives for its field: 3 flattening, 4 units, 7 the rest. An
+// infinite inverse flattening is a sphere and stays; a zero axis, scale or
+// flattening is left to the checks of the handle and the projection.
+uint32_t UnusableNumbers(const Definition& d) {
+    const GeodesyParams& p = d.params;
+    const double invF = p.invFlattening;
+    if (std::isnan(invF) || (std::isfinite(invF) && invF != 0.0 && invF <= 1.0)) return 3;
+    const double unit = p.unit, vertUnit = d.vertUnit;
+    if (!std::isfinite(unit) || unit < 0.0 || !std::isfinite(vertUnit) || vertUnit < 0.0) return 4;
+    const double a = p.a;
+    const double values[] = {p.scaleFactor,   p.refLatitude,    p.centralMeridian,   p.northParallel,
+                             p.southParallel, p.skewAzimuth,    p.falseEasting,      p.falseNorthing,
+                             d.adjustment.originX, d.adjustment.originY, d.adjustment.rotation,
+                             d.adjustment.scale,   d.adjustment.shiftX,  d.adjustment.shiftY,
+                             d.orthoCorrection};
+    if (!std::isfinite(a) || a < 0.0) return 7;
+    for (const double v : values)
+        if (!std::isfinite(v)) return 7;
+    return 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -246,6 +271,7 @@ VORTAN_API GEODESY CreateFileGeodesy(const char* file, const char* section) {
         const Profile ini{std::string(file)};
         const Definition d = ReadDefinition(ini, sec);
         if (d.params.projection == 0) RaiseError(5);
+        if (const uint32_t bad = UnusableNumbers(d); bad != 0) RaiseError(bad);
         h = new GeodesyHandle(d.params);
         std::unique_ptr<GeodesyHandle> owner(h);
 

@@ -332,6 +332,44 @@ TEST_F(DefinitionCases, ProjectionRejectingItsParametersGivesError7) {
     EXPECT_EQ(GetGeodesyError(), 7);
 }
 
+// atof reads "nan" and "inf": a definition holding them, or an inverse
+// flattening that is no ellipsoid's, must not give grids of NaN reported as
+// success.
+TEST_F(DefinitionCases, NumbersNoEllipsoidOrGridCanHaveAreRefused) {
+    const std::string base = "[Geodesy]\nProjection=TME\nCentralMeridian=-117\n";
+    const struct {
+        const char* keys;
+        int32_t code;
+    } cases[] = {{"SemiMajorAxis=6378137\nFlattening=nan\n", 3},
+                 {"SemiMajorAxis=6378137\nFlattening=-298.257\n", 3},
+                 {"SemiMajorAxis=6378137\nFlattening=0.5\n", 3},
+                 {"SemiMajorAxis=6378137\nFlattening=1\n", 3},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=nan\n", 4},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=-0.3048\n", 4},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nVertUnit=inf\n", 4},
+                 {"SemiMajorAxis=inf\nFlattening=298.257223563\n", 7},
+                 {"SemiMajorAxis=-6378137\nFlattening=298.257223563\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nScaleFactor=NaN\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nRefLatitude=inf\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nFalseEasting=1e999\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nFalseNorthing=-nan\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nAdjustType=1\nAdjustX=nan\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nAdjustRotation=inf\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nOrthoHCorr=nan\n", 7},
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nDeltaX=nan\n", 7}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Open(base + c.keys), nullptr) << c.keys;
+        EXPECT_EQ(GetGeodesyError(), c.code) << c.keys;
+    }
+    // An infinite inverse flattening is a sphere: a usable grid.
+    GEODESY h = Open(base + "SemiMajorAxis=6371000\nFlattening=inf\n");
+    ASSERT_NE(h, nullptr);
+    double x = 0, y = 0;
+    ASSERT_EQ(GeoXY(h, &x, &y, 32.7 * kDeg, -117.2 * kDeg), 1);
+    EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
+    DestroyGeodesy(h);
+}
+
 TEST_F(DefinitionCases, EveryFailureReleasesThePartlyBuiltHandle) {
     // A handle built and then given up must not stay counted or leak its
     // grids: the next valid definition still opens.
