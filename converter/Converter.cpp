@@ -90,28 +90,55 @@ int ReadWhole(std::string_view s)
 constexpr std::size_t kFixed2Max = 320;
 
 // "%.2lf" of v into out, the digits printf gives. Depths, offsets and grid coordinates are
-// far below 1e13: for them the value times 100 is rounded to a whole number here, exactly
-// (the product's rounding error comes from fma, ties go to even as printf's do), which
-// is several times quicker than the general formatter that takes every other value.
+// far below 1e13: for them the exact binary value times 100 is rounded to a whole number
+// in integer arithmetic (mantissa times 100 fits 64 bits; ties go to even, as printf's
+// do), several times quicker than the general formatter that takes every other value.
 char* PutFixed2(char* out, double v)
 {
     const double a = std::fabs(v);
     if (!(a < 1e13))
         return std::to_chars(out, out + kFixed2Max, v, std::chars_format::fixed, 2).ptr;
-    const double p = a * 100.0;
-    const double e = std::fma(a, 100.0, -p);  // a * 100 == p + e exactly
-    const double whole = std::floor(p);
-    const double r = p - whole;  // exact
-    auto n = static_cast<std::uint64_t>(whole);
-    if (r > 0.5 || (r == 0.5 && (e > 0.0 || (e == 0.0 && (n & 1) != 0))))
-        ++n;
+    const auto bits = std::bit_cast<std::uint64_t>(a);
+    const auto biased = static_cast<int>(bits >> 52);
+    const std::uint64_t mant = (bits & ((std::uint64_t{1} << 52) - 1)) | (biased != 0 ? std::uint64_t{1} << 52 : 0);
+    const int exp2 = (biased != 0 ? biased : 1) - 1075;  // a == mant * 2^exp2
+    std::uint64_t n = 0;  // a * 100, rounded
+    if (exp2 >= 0) {
+        n = (mant << exp2) * 100;  // a whole number below 1e13
+    } else if (exp2 > -64) {
+        const int shift = -exp2;
+        const std::uint64_t scaled = mant * 100;  // below 2^60
+        n = scaled >> shift;
+        const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (n & 1) != 0)) ++n;
+    }  // else a < 2^-11: a * 100 rounds to 0
     if (std::signbit(v)) *out++ = '-';
-    out = std::to_chars(out, out + kFixed2Max, n / 100).ptr;
-    const auto cents = static_cast<unsigned>(n % 100);
-    *out++ = '.';
-    *out++ = static_cast<char>('0' + cents / 10);
-    *out++ = static_cast<char>('0' + cents % 10);
-    return out;
+    // Digits from the right, two at a time: the cents, the point, then the whole part.
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    char digits[24];
+    char* t = digits + sizeof digits;
+    t -= 2;
+    std::memcpy(t, kPairs + 2 * (n % 100), 2);
+    *--t = '.';
+    std::uint64_t whole = n / 100;
+    while (whole >= 100) {
+        t -= 2;
+        std::memcpy(t, kPairs + 2 * (whole % 100), 2);
+        whole /= 100;
+    }
+    if (whole >= 10) {
+        t -= 2;
+        std::memcpy(t, kPairs + 2 * whole, 2);
+    } else {
+        *--t = static_cast<char>('0' + whole);
+    }
+    const auto len = static_cast<std::size_t>(digits + sizeof digits - t);
+    std::memcpy(out, t, len);
+    return out + len;
 }
 
 std::string Fixed2(double v)
@@ -241,57 +268,77 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
 {
     std::uint32_t commas[kCommasRead];
     const int count = FindCommas(line.data(), line.size(), commas);
-    std::size_t start = 0;
-    for (int k = 0; k < count; ++k) {
-        const std::size_t stop = commas[k];
-        std::string_view text(line.data() + start, stop - start);
-        start = stop + 1;
-        switch (k) {
-        case 2: rec.Value2 = ReadDecimal(text); out.Fixed(DecodedFields::kValue2, rec.Value2); break;
-        case 3:
-            rec.Offset3 = ReadDecimal(text) - rec.Value2;
-            out.Fixed(DecodedFields::kOffset3, rec.Offset3);
-            depthOffset = rec.Offset3;
-            break;
-        case 4: date.assign(text); break;
-        case 15: rec.Value15 = ReadDecimal(text); out.Fixed(DecodedFields::kValue15, rec.Value15); break;
-        case 31: rec.Y = DecodePosition(text); break;
-        case 32: rec.X = DecodePosition(text); break;
-        case 34: date.assign(text); break;
-        case 35: {
-            char* t = out.Begin(DecodedFields::kTime);
-            std::size_t n = 0;
-            rec.TimeSec = DecodeTime(text, t, n);
-            time.assign(t, n);
-            std::memcpy(t + n, ".000", 4);
-            out.End(DecodedFields::kTime, t + n + 4);
-            break;
-        }
-        case 36: {
-            int v = ReadWhole(text);
-            rec.Count36 = v;
-            out.End(DecodedFields::kCount36, std::to_chars(out.Begin(DecodedFields::kCount36), out.text + sizeof out.text, v).ptr);
-            break;
-        }
-        case 38:
-            rec.Value38 = ReadDecimal(text);
-            out.Fixed(DecodedFields::kValue38, rec.Value38);
-            break;
-        default: break;
-        }
+    // Column k runs from the comma before it to its own; only the columns read are visited,
+    // in increasing order (column 3 takes column 2 of the same line, column 34 replaces the
+    // date of column 4).
+    auto column = [&](int k) {
+        const std::size_t from = k == 0 ? 0 : commas[k - 1] + 1;
+        return std::string_view(line.data() + from, commas[k] - from);
+    };
+    if (count <= 2) return;
+    rec.Value2 = ReadDecimal(column(2));
+    out.Fixed(DecodedFields::kValue2, rec.Value2);
+    if (count <= 3) return;
+    rec.Offset3 = ReadDecimal(column(3)) - rec.Value2;
+    out.Fixed(DecodedFields::kOffset3, rec.Offset3);
+    depthOffset = rec.Offset3;
+    if (count <= 4) return;
+    date.assign(column(4));
+    if (count <= 15) return;
+    rec.Value15 = ReadDecimal(column(15));
+    out.Fixed(DecodedFields::kValue15, rec.Value15);
+    if (count <= 31) return;
+    rec.Y = DecodePosition(column(31));
+    if (count <= 32) return;
+    rec.X = DecodePosition(column(32));
+    if (count <= 34) return;
+    date.assign(column(34));
+    if (count <= 35) return;
+    {
+        char* t = out.Begin(DecodedFields::kTime);
+        std::size_t n = 0;
+        rec.TimeSec = DecodeTime(column(35), t, n);
+        time.assign(t, n);
+        std::memcpy(t + n, ".000", 4);
+        out.End(DecodedFields::kTime, t + n + 4);
     }
+    if (count <= 36) return;
+    {
+        int v = ReadWhole(column(36));
+        rec.Count36 = v;
+        out.End(DecodedFields::kCount36, std::to_chars(out.Begin(DecodedFields::kCount36), out.text + sizeof out.text, v).ptr);
+    }
+    if (count <= 38) return;
+    rec.Value38 = ReadDecimal(column(38));
+    out.Fixed(DecodedFields::kValue38, rec.Value38);
 }
-
-// Output field number to slot of DecodedFields, -1 for the fields no column fills.
-constexpr std::array<signed char, ZELTO_OUTPUT_FIELDS> kSlotOfField = [] {
-    std::array<signed char, ZELTO_OUTPUT_FIELDS> t{};
-    for (auto& v : t) v = -1;
-    for (int s = 0; s < DecodedFields::kSlots; ++s) t[static_cast<std::size_t>(DecodedFields::kFieldOf[s])] = static_cast<signed char>(s);
-    return t;
-}();
 
 // Longest record line: the filled fields, 38 commas, a checksum and the line end.
 constexpr std::size_t kRecordMax = DecodedFields::kSlots * kFixed2Max + 38 + 16;
+
+// Fields 1 to 38 of a record, each followed by its comma: the filled fields in the order of
+// their numbers, the empty ones as bare commas.
+char* PutRecordFields(char* o, const DecodedFields& d)
+{
+    // Slots in field order and the commas that follow each: its own and those of the empty
+    // fields up to the next filled one (fields 2, 3, 4, 5, 12, 23, 27, 31; field 1 is empty).
+    static constexpr struct { DecodedFields::Slot slot; int commas; } kOrder[] = {
+        {DecodedFields::kEasting, 1}, {DecodedFields::kNorthing, 1}, {DecodedFields::kTime, 1},
+        {DecodedFields::kValue2, 7}, {DecodedFields::kOffset3, 11}, {DecodedFields::kCount36, 4},
+        {DecodedFields::kValue15, 4}, {DecodedFields::kValue38, 8}};
+    static constexpr char kCommas[] = ",,,,,,,,,,,,,,,,";
+    *o++ = ',';
+    for (const auto& f : kOrder) {
+        if ((d.set >> f.slot & 1u) != 0) {
+            const std::string_view t = d.Get(f.slot);
+            std::memcpy(o, t.data(), t.size());
+            o += t.size();
+        }
+        std::memcpy(o, kCommas, 16);  // the buffer has room; only f.commas of them count
+        o += f.commas;
+    }
+    return o;
+}
 
 std::int32_t Checksum(std::string_view s)
 {
@@ -508,16 +555,7 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         ConvertPosition(rec.Y, rec.X);
         decoded.Fixed(DecodedFields::kEasting, rec.X);
         decoded.Fixed(DecodedFields::kNorthing, rec.Y);
-        char* o = out;
-        for (std::size_t i = 1; i <= 38; ++i) {
-            const int slot = kSlotOfField[i];
-            if (slot >= 0 && (decoded.set >> slot & 1u) != 0) {
-                const std::string_view t = decoded.Get(static_cast<DecodedFields::Slot>(slot));
-                std::memcpy(o, t.data(), t.size());
-                o += t.size();
-            }
-            *o++ = ',';
-        }
+        char* o = PutRecordFields(out, decoded);
         const std::int32_t sum = Checksum(std::string_view(out, static_cast<std::size_t>(o - out)));
         o = std::to_chars(o, out + kRecordMax, sum).ptr;
         *o++ = '\r';  // the text-mode writer turns the line end into CR CR LF, as the suite reads it
