@@ -1,10 +1,10 @@
-// A geodesy library that reports a definition without projection: the
-// converter refuses it with the suite's installation hint. VORTAN itself
-// never builds a handle with projection type 0 from a definition file, so
-// this program stands in front of the shared library: its own
-// GetGeodesyParams, CreateFileGeodesy and DestroyGeodesy take the
-// converter's calls, pass them on to the library, and report type 0 or
-// count the handles as the test asks.
+// The converter against answers VORTAN never gives for a definition file:
+// a definition without projection (refused with the suite's installation
+// hint) and each of the library's error codes (turned into its text). This
+// program stands in front of the shared library: its own GetGeodesyParams,
+// GetGeodesyError, CreateFileGeodesy and DestroyGeodesy take the converter's
+// calls, pass them on to the library, and report type 0, report a chosen
+// code or count the handles as the test asks.
 #include "TempDir.h"
 #include "ZeltoQvxConverter.h"
 #include "vortan.h"
@@ -18,6 +18,8 @@
 namespace {
 
 bool gReportTypeZero = false;
+bool gChosenCode = false;
+int32_t gCode = 0;
 bool gFailParams = false;
 int gOpen = 0;
 
@@ -41,6 +43,11 @@ int32_t DestroyGeodesy(GEODESY h) {
     static auto real = Next<int32_t (*)(GEODESY)>("DestroyGeodesy");
     if (h != nullptr) --gOpen;
     return real(h);
+}
+
+int32_t GetGeodesyError(void) {
+    static auto real = Next<int32_t (*)()>("GetGeodesyError");
+    return gChosenCode ? gCode : real();
 }
 
 int32_t GetGeodesyParams(GEODESY h, GeodesyParams* params, char* ellipsoidName, char* projectionName) {
@@ -103,6 +110,42 @@ TEST(ProjectIdZero, FailingParameterReadGivesTheLibraryText) {
     c.GetLastError(text);
     EXPECT_EQ(text, "Trying to open file:" + ini + "\nInvalid geodesy handle");
     EXPECT_EQ(gOpen, 0);
+}
+
+class Peer : public CZeltoQvxConverter {
+public:
+    using CZeltoQvxConverter::BramixGeodesyErrorString;
+};
+
+TEST(LibraryCodeTexts, TextOfEveryCode) {
+    const char* const texts[] = {"Ok",
+                                 "Unknown",
+                                 "Invalid geodesy handle",
+                                 "Invalid ellipsoid flattening",
+                                 "Invalid unit to meters conversion factor",
+                                 "Invalid projection",
+                                 "Singularity",
+                                 "Invalid projection parameters",
+                                 "Undulation value not available",
+                                 "Invalid geoid model",
+                                 "Domain error",
+                                 "Non-convergence",
+                                 "No Name"};
+    gChosenCode = true;
+    for (int32_t code = 0; code <= 12; ++code) {
+        gCode = code;
+        std::string text = "before";
+        Peer::BramixGeodesyErrorString(text);
+        EXPECT_EQ(text, texts[code]) << code;
+    }
+    // Any other code leaves the text as it was.
+    for (int32_t code : {13, 100, -1}) {
+        gCode = code;
+        std::string text = "before";
+        Peer::BramixGeodesyErrorString(text);
+        EXPECT_EQ(text, "before") << code;
+    }
+    gChosenCode = false;
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
-// The converter's project geodesy mode, case by case: the texts of every
-// library code, a record whose position cannot be projected, a definition
+// The converter's project geodesy mode, case by case: a record whose
+// position cannot be projected, a definition
 // that vanishes and comes back, the test-open on every outcome, switching
 // back to standard UTM, a definition edited between runs, the longest path,
 // and whole files with a full seven-parameter shift and a feet grid against
 // a PROJ pipeline.
-#include "ApiFrame.h"
 #include "GeodesyHandle.h"
 #include "InstallDir.h"
 #include "ProjOracle.h"
@@ -28,7 +27,6 @@ constexpr double kDeg = 0.017453292519943295;
 
 class Peer : public CZeltoQvxConverter {
 public:
-    using CZeltoQvxConverter::BramixGeodesyErrorString;
     using CZeltoQvxConverter::ConvertPosition;
     using CZeltoQvxConverter::TestBramixGeodesy;
     GEODESY Handle() const { return m_hGeodesy; }
@@ -49,36 +47,6 @@ std::string Csv(const std::vector<std::pair<double, double>>& points) {
     std::string csv = "titles\r\n";
     for (const auto& [lat, lon] : points) csv += SurveyRecord(lat, lon) + "\r\n";
     return csv;
-}
-
-TEST(ProjectModeCases, TextOfEveryLibraryCode) {
-    const char* const texts[] = {"Ok",
-                                 "Unknown",
-                                 "Invalid geodesy handle",
-                                 "Invalid ellipsoid flattening",
-                                 "Invalid unit to meters conversion factor",
-                                 "Invalid projection",
-                                 "Singularity",
-                                 "Invalid projection parameters",
-                                 "Undulation value not available",
-                                 "Invalid geoid model",
-                                 "Domain error",
-                                 "Non-convergence",
-                                 "No Name"};
-    for (uint32_t code = 0; code <= 12; ++code) {
-        vortan_api::SetError(code);
-        std::string text = "before";
-        Peer::BramixGeodesyErrorString(text);
-        EXPECT_EQ(text, texts[code]) << code;
-    }
-    // Any other code leaves the text as it was.
-    for (uint32_t code : {13u, 100u, 0xFFFFFFFFu}) {
-        vortan_api::SetError(code);
-        std::string text = "before";
-        Peer::BramixGeodesyErrorString(text);
-        EXPECT_EQ(text, "before") << code;
-    }
-    vortan_api::SetError(0);
 }
 
 TEST(ProjectModeCases, RecordThatCannotBeProjectedIsStillWrittenWithOneMessage) {
