@@ -26,6 +26,9 @@ Albers::Albers(const GeodesyParams& params) : Projection(params) {
     rho0 = aU_ * std::sqrt(C - n * Q(phi0)) / n;
     if (n == 0.0) RaiseError(7, 4);
     if (!std::isfinite(n) || !std::isfinite(C) || !std::isfinite(rho0)) RaiseError(7, 4);
+    // Nor can a false origin or central meridian that is not a number, or an
+    // axis or unit that is not positive, place a grid.
+    if (!(aU_ > 0.0) || !std::isfinite(lambda0) || !std::isfinite(FE) || !std::isfinite(FN)) RaiseError(7, 4);
     sign_ = n < 0.0 ? -1.0 : 1.0;
     rho0FN_ = rho0 + FN;
 }

@@ -17,8 +17,8 @@
 class Albers : public Projection {
 public:
     // Throws errcode 7 (severity 4) when the parallels give no cone (n = 0:
-    // parallels symmetric about the equator or both on it) or the constants
-    // are not finite numbers.
+    // parallels symmetric about the equator or both on it), when the constants
+    // are not finite numbers, or the axis or unit is not positive.
     explicit Albers(const GeodesyParams& params);
 
     const char* ShortName() const override;

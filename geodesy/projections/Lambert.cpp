@@ -61,6 +61,9 @@ Lambert::Lambert(const GeodesyParams& params) : Projection(params) {
     // A standard parallel at a pole, an origin at the pole opposite the apex
     // or a parameter that is not a number leave no finite cone to draw on.
     if (!std::isfinite(n) || !std::isfinite(F) || !std::isfinite(rho0)) RaiseError(7, 4);
+    // Nor can a false origin or central meridian that is not a number, or an
+    // axis or unit that is not positive, place a grid.
+    if (!(aU_ > 0.0) || !std::isfinite(lambda0) || !std::isfinite(FE) || !std::isfinite(FN)) RaiseError(7, 4);
     invN_ = 1.0 / n;
     sign_ = n < 0.0 ? -1.0 : 1.0;
     rho0FN_ = rho0 + FN;

@@ -21,7 +21,8 @@ public:
     // Throws errcode 7 (severity 4) when the parallels give no cone: n = 0
     // (parallels symmetric about the equator, or both on it), or a cone with
     // no finite radius (a standard parallel at a pole, an origin at the
-    // pole opposite the apex, parameters that are not numbers).
+    // pole opposite the apex, parameters that are not numbers, an axis or
+    // unit that is not positive).
     explicit Lambert(const GeodesyParams& params);
 
     const char* ShortName() const override;

@@ -14,7 +14,10 @@ Mercator::Mercator(const GeodesyParams& params) : Projection(params) {
     // no radius, or one turned inside out; both poles are refused alike.
     if (!(std::fabs(phi0) < kHalfPi)) RaiseError(7, 4);
     R = std::cos(phi0) * PrimeVerticalRadius(phi0) / u;
+    // An axis or unit that is not positive, or a false origin or central
+    // meridian that is not a number, places no grid either.
     if (!std::isfinite(R) || !(R > 0.0)) RaiseError(7, 4);
+    if (!std::isfinite(lambda0) || !std::isfinite(FE) || !std::isfinite(FN)) RaiseError(7, 4);
 }
 
 const char* Mercator::ShortName() const { return "MER"; }

@@ -16,7 +16,9 @@
 class Mercator : public Projection {
 public:
     // Throws errcode 7 (severity 4) when the latitude of true scale is at or
-    // beyond a pole, or not a number: no cylinder of finite, positive radius.
+    // beyond a pole, or not a number: no cylinder of finite, positive radius
+    // (likewise for an axis or unit that is not positive); also for a central
+    // meridian or false origin that is not a finite number.
     explicit Mercator(const GeodesyParams& params);
 
     const char* ShortName() const override;

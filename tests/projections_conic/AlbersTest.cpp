@@ -190,6 +190,15 @@ TEST(AlbersFailures, SymmetricOrEquatorialParallelsThrow7) {
     p = Conus();
     p.southParallel = kNan;
     EXPECT_EQ(ConstructionCode(p), 7u);
+    p = Conus();
+    p.falseNorthing = kInf;
+    EXPECT_EQ(ConstructionCode(p), 7u);
+    p = Conus();
+    p.centralMeridian = kNan;
+    EXPECT_EQ(ConstructionCode(p), 7u);
+    p = Conus();
+    p.unit = -1.0;
+    EXPECT_EQ(ConstructionCode(p), 7u);
     EXPECT_EQ(ConstructionCode(Conus()), 0u);
 }
 

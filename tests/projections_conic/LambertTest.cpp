@@ -235,6 +235,20 @@ TEST(LambertFailures, ConesWithoutFiniteRadiusThrow7) {
     } catch (errcode& ec) {
         EXPECT_EQ(ec.take(), 7u);
     }
+    // A false origin or central meridian that is not a number, a negative unit.
+    for (int which = 0; which < 4; ++which) {
+        p = Lcc(6378137.0, 298.257223563, 45, 0, 40, 50, 1, 0, 0);
+        if (which == 0) p.falseEasting = std::numeric_limits<double>::infinity();
+        if (which == 1) p.falseNorthing = std::numeric_limits<double>::quiet_NaN();
+        if (which == 2) p.centralMeridian = std::numeric_limits<double>::quiet_NaN();
+        if (which == 3) p.unit = -1.0;
+        try {
+            Lambert l(p);
+            FAIL() << which;
+        } catch (errcode& ec) {
+            EXPECT_EQ(ec.take(), 7u) << which;
+        }
+    }
     // Origin at the apex pole is a usable grid: rho0 = 0.
     p = Lcc(6378137.0, 298.257223563, 90, 0, 40, 50, 1, 0, 0);
     const Lambert apex(p);

@@ -194,6 +194,16 @@ TEST(MercatorFailures, PolesAndParameters) {
     EXPECT_EQ(ConstructionCode<Mercator>(p), 7u);
     p.refLatitude = 89.9 * kDeg;
     EXPECT_EQ(ConstructionCode<Mercator>(p), 0u);
+    // A false origin or central meridian that is not a number, a negative unit.
+    p = Wgs84Equator();
+    p.falseEasting = kNan;
+    EXPECT_EQ(ConstructionCode<Mercator>(p), 7u);
+    p = Wgs84Equator();
+    p.centralMeridian = kInf;
+    EXPECT_EQ(ConstructionCode<Mercator>(p), 7u);
+    p = Wgs84Equator();
+    p.unit = -0.3048;
+    EXPECT_EQ(ConstructionCode<Mercator>(p), 7u);
 }
 
 TEST(MercatorFailures, InverseOfBadGridPoints) {
