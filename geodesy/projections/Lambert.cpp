@@ -28,12 +28,46 @@ inline double ExpOfMinusSmall(double v) {
     return 1.0 - v * (1.0 - v * (c2 - v * (c3 - v * (c4 - v * (c5 - v * (c6 - v * c7))))));
 }
 
+// Sine and cosine of |x| <= pi/4 by their Taylor series, to the last
+// digit (the first omitted terms are below 1e-18 of the result).
+inline void SinCosQuarter(double x, double& s, double& c) {
+    const double z = x * x;
+    s = x * (1.0 + z * (-1.0 / 6 + z * (1.0 / 120 + z * (-1.0 / 5040 + z * (1.0 / 362880 + z * (-1.0 / 39916800 +
+            z * (1.0 / 6227020800.0 + z * (-1.0 / 1307674368000.0 + z * (1.0 / 355687428096000.0)))))))));
+    c = 1.0 + z * (-0.5 + z * (1.0 / 24 + z * (-1.0 / 720 + z * (1.0 / 40320 + z * (-1.0 / 3628800 +
+            z * (1.0 / 479001600 + z * (-1.0 / 87178291200.0 + z * (1.0 / 20922789888000.0))))))));
+}
+
+// Sine and cosine of a latitude or a small cone angle without a library
+// call: |x| <= pi/4 directly, up to pi/2 from the complement, which is
+// formed exactly (pi/2 split in two parts) so that cos x keeps its digits
+// near the poles; anything larger by the library.
+inline void SinCos(double x, double& s, double& c) {
+    constexpr double kQuarterPi = std::numbers::pi / 4.0;
+    constexpr double kHalfPiHi = 1.5707963267948966;           // pi/2 rounded
+    constexpr double kHalfPiLo = 6.123233995736766e-17;        // pi/2 - kHalfPiHi
+    const double ax = std::fabs(x);
+    if (ax <= kQuarterPi) {
+        SinCosQuarter(x, s, c);
+    } else if (ax <= kHalfPiHi) {
+        const double r = (kHalfPiHi - ax) + kHalfPiLo;
+        double sr, cr;
+        SinCosQuarter(r, sr, cr);
+        s = std::copysign(cr, x);
+        c = sr;
+    } else {
+        s = std::sin(x);
+        c = std::cos(x);
+    }
+}
+
 // ln t(phi) for |phi| < pi/2: ln tan(pi/4 - phi/2) + e atanh(e sin phi).
 // ln tan(pi/4 - phi/2) = -ln((1 + |sin phi|) / cos phi) with the sign of phi,
 // taken from the cosine so that high latitudes keep their digits (1 - sin phi
 // has lost them there).
 inline double LnT(double phi, double e) {
-    const double s = std::sin(phi), c = std::cos(phi);
+    double s, c;
+    SinCos(phi, s, c);
     const double lnTan = -std::copysign(std::log((1.0 + std::fabs(s)) / c), s);
     return lnTan + e * AtanhOfESin(e * s);
 }
@@ -121,8 +155,10 @@ errcode Lambert::Forward(double& x, double& y, double lat, double lon) const {
         rho = Radius(lat);
     }
     const double theta = n * (lon - lambda0);  // not wrapped
-    x = FE + rho * std::sin(theta);
-    y = rho0FN_ - rho * std::cos(theta);
+    double st, ct;
+    SinCos(theta, st, ct);
+    x = FE + rho * st;
+    y = rho0FN_ - rho * ct;
     return Success();
 }
 

@@ -371,6 +371,30 @@ TEST(LambertFailures, EarthFiguresSettleEarlyEverywhere) {
     }
 }
 
+TEST(LambertExample, ForwardMatchesTheDefiningFormulas) {
+    // rho = F t(phi)^n, x = FE + rho sin(theta), y = FN + rho0 - rho cos(theta),
+    // over every latitude, near the poles and at cone angles beyond a
+    // quarter turn, on a northern and a southern cone.
+    for (const GeodesyParams& p : {Texas(), Lcc(6378137.0, 298.257223563, -32, 135, -28, -36, 0.9999, 1e6, 2e6)}) {
+        const Lambert l(p);
+        for (double latDeg = -89.0; latDeg <= 89.0; latDeg += 0.73) {
+            for (double dl : {0.0, 0.01, -3.0, 40.0, -95.0, 179.0, 350.0, -719.0}) {
+                const double lat = latDeg * kDeg, lon = p.centralMeridian + dl * kDeg;
+                const double es = l.e * std::sin(lat);
+                const double t = std::tan(std::numbers::pi / 4 - lat / 2) * std::pow((1 + es) / (1 - es), l.e / 2);
+                const double rho = l.F * std::pow(t, l.n);
+                const double theta = l.n * (lon - p.centralMeridian);
+                double x, y;
+                ASSERT_EQ(l.Forward(x, y, lat, lon).take(), 0u);
+                // The reference itself loses digits towards the poles.
+                const double tol = 1e-13 * std::fabs(rho) + 1e-8;
+                EXPECT_NEAR(x, p.falseEasting + rho * std::sin(theta), tol) << latDeg << " " << dl;
+                EXPECT_NEAR(y, p.falseNorthing + l.rho0 - rho * std::cos(theta), tol) << latDeg << " " << dl;
+            }
+        }
+    }
+}
+
 TEST(LambertExample, LongitudeIsNotWrapped) {
     const Lambert l(Texas());
     double x1, y1, x2, y2;
