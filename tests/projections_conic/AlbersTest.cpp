@@ -142,7 +142,9 @@ TEST(AlbersExample, OriginParallelsAndIgnoredFields) {
     GeodesyParams other = p;
     other.scaleFactor = 0.5;
     other.skewAzimuth = 0.4;
-    std::swap(other.northParallel, other.southParallel);
+    const double north = other.northParallel;  // the record is packed: no references
+    other.northParallel = other.southParallel;
+    other.southParallel = north;
     double x2, y2;
     ASSERT_EQ(al.Forward(x, y, 40 * kDeg, -100 * kDeg).take(), 0u);
     ASSERT_EQ(Albers(other).Forward(x2, y2, 40 * kDeg, -100 * kDeg).take(), 0u);

@@ -133,7 +133,9 @@ TEST(LambertExample, OriginAndNorthIndependence) {
     EXPECT_NEAR(lon, p.centralMeridian, 1e-15);
 
     // The parallels swapped give the same grid.
-    std::swap(p.northParallel, p.southParallel);
+    const double north = p.northParallel;  // the record is packed: no references
+    p.northParallel = p.southParallel;
+    p.southParallel = north;
     const Lambert swapped(p);
     EXPECT_NEAR(swapped.n, l.n, 1e-13);
     double x2, y2;
