@@ -62,6 +62,9 @@ std::string_view GridFileName(std::string_view value) {
 }
 
 std::optional<std::string> DatumFilePath(std::string_view installDir, std::string_view value) {
+    // Without a directory the path would start at the root ("/datum/..."):
+    // another folder than any the suite installed.
+    if (installDir.empty()) return std::nullopt;
     std::string path(installDir);
     if (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.pop_back();
     path += "/datum/";

@@ -26,7 +26,7 @@ std::string_view GridFileName(std::string_view value);
 
 // installDir + "/datum/" + GridFileName(value); nullopt when the result would
 // exceed kMaxPathChars (a longer path is refused, never cut into the name of
-// another file).
+// another file) or when installDir is empty (no directory was found).
 std::optional<std::string> DatumFilePath(std::string_view installDir, std::string_view value);
 
 #endif

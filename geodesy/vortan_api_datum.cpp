@@ -144,12 +144,13 @@ int32_t Wgs84Frame(GEODESY h, double* lat, double* lon, double* height, bool toP
 }
 
 // A grid path from a DynDatum or Geoid value: the file of that name in the
-// "datum" folder of the suite's directory; empty when it would be too long.
+// "datum" folder of the suite's directory; empty when it would be too long
+// or no directory was found.
 std::string GridPath(const std::string& value, const char* what) {
     auto path = DatumFilePath(GetInstallDir(), value);
     if (!path) {
-        DebugLog("%s path for %s is longer than %d characters; refused", what, value.c_str(),
-                 static_cast<int>(kMaxPathChars));
+        DebugLog("%s path for %s is longer than %d characters or has no directory; refused", what,
+                 value.c_str(), static_cast<int>(kMaxPathChars));
         return std::string();
     }
     return *path;

@@ -518,6 +518,12 @@ TEST_F(DefinitionCases, FailuresAreWrittenToTheDebugLog) {
     }
 }
 
+TEST(DatumFolder, NoDirectoryNoPath) {
+    // Not "/datum/nad.grd": a folder the suite never installed.
+    EXPECT_FALSE(DatumFilePath("", "nad.grd").has_value());
+    EXPECT_EQ(DatumFilePath("/", "nad.grd").value(), "/datum/nad.grd");
+}
+
 // ---- datum conversions ----------------------------------------------------
 
 TEST_F(DefinitionCases, NoDeltaValuesNoMovementOnAnotherEllipsoid) {
