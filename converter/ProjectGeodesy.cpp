@@ -115,7 +115,10 @@ long CZeltoQvxConverter::ConvertPositionProject(double& latNorthing, double& lon
     double lat = latNorthing * kDegToRad;
     double lon = lonEasting * kDegToRad;
     double height = 0.0;
-    WGS84Conv(m_hGeodesy, &lat, &lon, &height);
+    // A datum shift that cannot be applied (a grid node that holds no
+    // number) would leave the position on WGS-84: projected anyway, the
+    // record would be off by the whole shift without a word.
+    if (WGS84Conv(m_hGeodesy, &lat, &lon, &height) == 0) return SetConverterErrorInfo("Failed WGS84Conv call.", 0);
     if (GeoXY(m_hGeodesy, &lonEasting, &latNorthing, lat, lon) != 0) return S_OK;
     return SetConverterErrorInfo("Failed GeoXY call.", 0);
 }

@@ -4,6 +4,7 @@
 // back to standard UTM, a definition edited between runs, the longest path,
 // and whole files with a full seven-parameter shift and a feet grid against
 // a PROJ pipeline.
+#include "../geodesy_datum/GridFileWriter.h"
 #include "GeodesyHandle.h"
 #include "InstallDir.h"
 #include "ProjOracle.h"
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -229,6 +231,32 @@ TEST(ProjectModeCases, PathWithANulCharacterIsRefused) {
     ASSERT_EQ(c.put_EllipsoidToUse(23), S_OK);
     EXPECT_EQ(c.ConvertPosition(n, e), S_OK);  // still standard UTM
     EXPECT_EQ(c.Handle(), nullptr);
+}
+
+TEST(ProjectModeCases, DatumShiftThatCannotBeAppliedIsReported) {
+    // A shift grid whose nodes hold no number: the position would otherwise
+    // be projected on WGS-84, off by the whole datum shift, as if all were well.
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "datum");
+    ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
+    ResetInstallDirCache();
+    WriteGridFile((dir.path() / "datum" / "nan.grd").string(), 24, 7, 3, -120.0f, 0.25f, 30.0f, 1.0f,
+                  [](int, int, int) { return std::numeric_limits<float>::quiet_NaN(); });
+    const std::string ini = dir.write("nan.ini", std::string(kHarbour) + "DynDatum=nan.grd\r\n");
+    MessageRecorder rec;
+    Peer c;
+    c.put_AppMessageWnd(&rec);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    double n = 32.7, e = -117.2;
+    EXPECT_EQ(c.ConvertPosition(n, e), E_FAIL);
+    EXPECT_EQ(c.LastError(), "Failed WGS84Conv call.");
+    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
+    // Off the grid the stored (no) shift applies and the position converts.
+    n = 40.0;
+    e = -117.2;
+    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);
+    ::unsetenv("QVO_BRAMIX");
+    ResetInstallDirCache();
 }
 
 // The whole file through the converter against PROJ: WGS-84 to the project
