@@ -371,8 +371,15 @@ bool Profile::WriteString(const char* key, const char* value, const char* sectio
 
     if (!key) {  // remove the section
         if (header == lines.size()) return true;
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header), lines.begin() + static_cast<std::ptrdiff_t>(end));
-        return Rewrite(lines);
+        // Every section of the name goes: a later one, ignored while the
+        // first stood, would otherwise take its place.
+        std::vector<std::string> kept;
+        bool inside = false;
+        for (const std::string& l : lines) {
+            if (auto name = SectionHeader(l)) inside = EqualNoCase(*name, sec);
+            if (!inside) kept.push_back(l);
+        }
+        return Rewrite(kept);
     }
     std::string_view k = Trim(key);
     std::string newLine = std::string(k) + "=" + (value ? value : "");
@@ -384,17 +391,26 @@ bool Profile::WriteString(const char* key, const char* value, const char* sectio
         lines.push_back(newLine);
         return Rewrite(lines);
     }
+    if (!value) {
+        // Every line of the key goes: a later one, ignored while the first
+        // stood, would otherwise take its place.
+        bool found = false;
+        for (size_t i = end; i-- > header + 1;) {
+            auto lk = KeyOf(lines[i]);
+            if (lk && EqualNoCase(*lk, k)) {
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+                found = true;
+            }
+        }
+        return found ? Rewrite(lines) : true;
+    }
     for (size_t i = header + 1; i < end; ++i) {
         auto lk = KeyOf(lines[i]);
         if (lk && EqualNoCase(*lk, k)) {
-            if (value)
-                lines[i] = newLine;
-            else
-                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+            lines[i] = newLine;
             return Rewrite(lines);
         }
     }
-    if (!value) return true;
     // Append after the section's last non-blank line.
     size_t at = end;
     while (at > header + 1 && Trim(lines[at - 1]).empty()) --at;

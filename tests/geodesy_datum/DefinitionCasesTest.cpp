@@ -832,6 +832,22 @@ TEST(ProfileCases, TextThatWouldNotReadBackIsRefusedAndTheFileKept) {
     EXPECT_EQ(ini.Value("Geodesy", "Note").value_or(""), "a = b");
 }
 
+TEST(ProfileCases, RemovingAKeyOrSectionRemovesEveryCopy) {
+    // The first copy wins while it stands; removing only it would bring the
+    // ignored second one into force.
+    TempDir dir;
+    Profile ini(dir.write("g.ini", "[Geodesy]\nDeltaX=8\nUnit=1\nDeltaX=999\n[Geodesy]\nProjection=LCC\n[Keep]\nk=1\n"));
+    EXPECT_EQ(ini.Value("Geodesy", "DeltaX").value_or(""), "8");
+    ASSERT_TRUE(ini.WriteString("deltax", nullptr, "Geodesy"));
+    EXPECT_FALSE(ini.Value("Geodesy", "DeltaX").has_value());
+    EXPECT_EQ(ini.Value("Geodesy", "Unit").value_or(""), "1");
+    ASSERT_TRUE(ini.WriteString(nullptr, nullptr, "GEODESY"));
+    EXPECT_FALSE(ini.SectionExists("Geodesy"));
+    EXPECT_FALSE(ini.Value("Geodesy", "Projection").has_value());
+    EXPECT_EQ(ini.Value("Keep", "k").value_or(""), "1");
+    EXPECT_EQ(TempDir::read(ini.Path()), "[Keep]\nk=1\n");
+}
+
 TEST(ProfileCases, WriteKeepsPermissionsAndSymbolicLinks) {
     TempDir dir;
     const std::string real = dir.write("real.ini", "[Geodesy]\nProjection=TME\n");
