@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -39,12 +40,28 @@ std::string Unquote(std::string_view v) {
     return std::string(v);
 }
 
+// A definition is a few kilobytes; anything this large is no definition and
+// is not read into memory.
+constexpr std::uintmax_t kMaxProfileBytes = 64u << 20;
+
+enum class FileState { Absent, Read, Unreadable };
+
 // The file as lines without their line ends; also tells whether it used CR LF.
-bool ReadLines(const std::string& path, std::vector<std::string>& lines, bool& crlf) {
-    std::ifstream in(path, std::ios::binary);
+// Only a regular file is opened: a FIFO would block and a device such as
+// /dev/zero would never end.
+FileState ReadFile(const std::string& path, std::vector<std::string>& lines, bool& crlf) {
     lines.clear();
     crlf = false;
-    if (!in) return false;
+    std::error_code ec;
+    const auto st = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(st)) return ec && ec != std::errc::no_such_file_or_directory
+                                                 ? FileState::Unreadable
+                                                 : FileState::Absent;
+    if (!std::filesystem::is_regular_file(st)) return FileState::Unreadable;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxProfileBytes) return FileState::Unreadable;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return FileState::Unreadable;
     std::string line;
     bool first = true;
     while (std::getline(in, line)) {
@@ -58,7 +75,23 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines, bool& c
         }
         lines.push_back(line);
     }
-    return true;
+    if (in.bad()) {
+        lines.clear();
+        return FileState::Unreadable;
+    }
+    return FileState::Read;
+}
+
+bool ReadLines(const std::string& path, std::vector<std::string>& lines, bool& crlf) {
+    return ReadFile(path, lines, crlf) == FileState::Read;
+}
+
+// The lines a write starts from: none for a file not there yet; false for a
+// file that is there but cannot be read, which a write would replace by the
+// one key it sets and so lose.
+bool LinesToRewrite(const std::string& path, std::vector<std::string>& lines) {
+    bool crlf = false;
+    return ReadFile(path, lines, crlf) != FileState::Unreadable;
 }
 
 // "[name]" -> name; nullopt for other lines.
@@ -347,8 +380,7 @@ bool Writable(const char* key, const char* value, const char* section) {
 bool Profile::WriteString(const char* key, const char* value, const char* section) {
     if (!section || !Writable(key, value, section)) return false;
     std::vector<std::string> lines;
-    bool crlf = false;
-    ReadLines(path_, lines, crlf);
+    if (!LinesToRewrite(path_, lines)) return false;
     std::string_view sec = Trim(section);
 
     // Locate the first section of that name: [begin, end) are its body lines.
@@ -422,14 +454,17 @@ bool Profile::CopySection(const Profile& source, const char* sourceSection, cons
     if (!sourceSection) return false;
     const char* target = targetSection ? targetSection : sourceSection;
     if (!Writable(nullptr, nullptr, target)) return false;
+    // A source that is there but cannot be read would empty the target.
+    std::vector<std::string> probe;
+    bool probeCrlf = false;
+    if (ReadFile(source.Path(), probe, probeCrlf) == FileState::Unreadable) return false;
     // Read the whole source first: source and target may be the same file.
     std::vector<std::pair<std::string, std::string>> entries;
     for (const std::string& k : source.Keys(sourceSection))
         entries.emplace_back(k, source.Value(sourceSection, k).value_or(""));
 
     std::vector<std::string> lines;
-    bool crlf = false;
-    ReadLines(path_, lines, crlf);
+    if (!LinesToRewrite(path_, lines)) return false;
     std::string_view sec = Trim(target);
     size_t header = lines.size(), end = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {

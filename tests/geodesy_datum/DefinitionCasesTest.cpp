@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -846,6 +848,35 @@ TEST(ProfileCases, RemovingAKeyOrSectionRemovesEveryCopy) {
     EXPECT_FALSE(ini.Value("Geodesy", "Projection").has_value());
     EXPECT_EQ(ini.Value("Keep", "k").value_or(""), "1");
     EXPECT_EQ(TempDir::read(ini.Path()), "[Keep]\nk=1\n");
+}
+
+TEST(ProfileCases, WhatIsNoRegularReadableFileIsNeverReplaced) {
+    TempDir dir;
+    // A FIFO would block the reader, a device never end: read as absent.
+    const std::string fifo = dir.file("pipe.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(CreateFileGeodesy(fifo.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    EXPECT_EQ(CreateFileGeodesy("/dev/zero", "Geodesy"), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 5);
+    Profile pipe(fifo);
+    EXPECT_FALSE(pipe.WriteString("Unit", "1", "Geodesy"));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    // A file far larger than any definition is not read, and a write would
+    // lose it: refused, the file kept as it is.
+    const std::string big = dir.write("big.ini", kClarkeUtm11);
+    std::filesystem::resize_file(big, 65u << 20);
+    Profile huge(big);
+    EXPECT_FALSE(huge.HasKey("Projection", "Geodesy"));
+    EXPECT_FALSE(huge.WriteString("Unit", "1", "Geodesy"));
+    Profile target(dir.write("t.ini", "[Geodesy]\nProjection=TME\n"));
+    EXPECT_FALSE(target.CopySection(huge, "Geodesy", nullptr));
+    EXPECT_EQ(std::filesystem::file_size(big), std::uintmax_t{65u << 20});
+    EXPECT_EQ(TempDir::read(target.Path()), "[Geodesy]\nProjection=TME\n");
+    // A file not there yet is created by a write.
+    Profile fresh(dir.file("new.ini"));
+    EXPECT_TRUE(fresh.WriteString("Unit", "1", "Geodesy"));
+    EXPECT_EQ(TempDir::read(fresh.Path()), "[Geodesy]\r\nUnit=1\r\n");
 }
 
 TEST(ProfileCases, WriteKeepsPermissionsAndSymbolicLinks) {
