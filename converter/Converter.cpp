@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }  // isspace of the C locale
 
 // A number too large or too small for a double: atof gives infinity for the one and
 // zero for the other. Which it is follows from the decimal exponent of the first
@@ -53,10 +53,11 @@ double ReadDecimal(std::string_view s)
         std::size_t j = i;
         std::uint64_t mant = 0;
         int digits = 0, decimals = 0;
-        for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j, ++digits) mant = mant * 10 + static_cast<unsigned>(s[j] - '0');
+        unsigned d = 0;
+        for (; j < s.size() && (d = static_cast<unsigned char>(s[j]) - unsigned{'0'}) < 10; ++j, ++digits) mant = mant * 10 + d;
         if (j < s.size() && s[j] == '.')
-            for (++j; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j, ++digits, ++decimals)
-                mant = mant * 10 + static_cast<unsigned>(s[j] - '0');
+            for (++j; j < s.size() && (d = static_cast<unsigned char>(s[j]) - unsigned{'0'}) < 10; ++j, ++digits, ++decimals)
+                mant = mant * 10 + d;
         if (digits > 0 && digits <= 15 && (j == s.size() || (s[j] != 'e' && s[j] != 'E'))) {
             static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
             v = static_cast<double>(mant) / kTen[decimals];
@@ -283,7 +284,7 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
     out.Fixed(DecodedFields::kOffset3, rec.Offset3);
     depthOffset = rec.Offset3;
     if (count <= 4) return;
-    date.assign(column(4));
+    if (count <= 34) date.assign(column(4));  // otherwise column 34 replaces it below
     if (count <= 15) return;
     rec.Value15 = ReadDecimal(column(15));
     out.Fixed(DecodedFields::kValue15, rec.Value15);
