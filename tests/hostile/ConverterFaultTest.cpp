@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -276,11 +277,24 @@ TEST(ConverterCancel, HammeredFromAnotherThreadNeverCorruptsTheFile) {
     c.put_AppMessageWnd(&rec);
     std::atomic<bool> stop{false};
     std::atomic<bool> started{false};
-    rec.onProgress = [&] { started = true; };
+    std::atomic<int> requests{0};
+    bool waited = false;
+    // A whole 5000-record run takes milliseconds: at its first progress the
+    // worker waits (at most 10 s, so a stuck canceller fails instead of hanging)
+    // until the canceller has asked once, so the request always falls inside
+    // the run; the canceller goes on asking while the worker goes on.
+    rec.onProgress = [&] {
+        started = true;
+        if (waited) return;
+        waited = true;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (requests.load() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    };
     std::thread canceller([&] {
         while (!started.load() && !stop.load()) std::this_thread::yield();
         while (!stop.load()) {
             c.put_Cancel();
+            ++requests;
             std::string text;
             c.GetLastError(text);  // the window reads the text while the worker runs
             std::this_thread::yield();
@@ -289,6 +303,7 @@ TEST(ConverterCancel, HammeredFromAnotherThreadNeverCorruptsTheFile) {
     const Outcome r = Convert(c, csv);
     stop = true;
     canceller.join();
+    ASSERT_GT(requests.load(), 0);
     EXPECT_EQ(r.result, S_OK);
     EXPECT_LT(r.records, 5000);
     const Edt e = ReadEdt(TempDir::read(dir.file("h.EDT")));
