@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -526,4 +527,40 @@ TEST(ConverterNumbers, DISABLED_HugeLongitudesAreWrappedIntoAZoneWithoutOverflow
         EXPECT_GT(n, 3000000.0) << lon;
         EXPECT_LT(n, 4000000.0) << lon;
     }
+}
+
+namespace {
+
+// In a child with a 10 s alarm (a blocked open or an endless read ends as a
+// killed child, not a stuck test): exits 0 when the input is refused with the
+// open text and nothing is written.
+[[noreturn]] void ConvertSpecialFile(const std::string& path, const std::string& edt) {
+    ::alarm(10);
+    Recorder rec;
+    CZeltoQvxConverter c;
+    c.put_AppMessageWnd(&rec);
+    const long read = c.ReadZeltoFile(path);
+    const long write = read == S_OK ? c.WriteQVXFile("") : E_FAIL;
+    std::string text;
+    c.GetLastError(text);
+    if (read != E_FAIL || write != E_FAIL) _exit(11);
+    if (text != "Failed to open CSV file.") _exit(12);
+    _exit(!edt.empty() && fs::exists(edt) ? 14 : 0);
+}
+
+}  // namespace
+
+// A survey export is a regular file. A FIFO blocks the open until some other
+// program writes to it, and a device such as /dev/zero never ends (one line
+// growing until memory runs out): both are refused as unopenable input.
+// Disabled until the reader refuses what is not a regular file, as the
+// definition reader does.
+TEST(ConverterFaultDeathTest, DISABLED_InputThatIsAFifoOrADeviceIsRefused) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    TempDir dir;
+    const std::string fifo = dir.file("pipe.csv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EXIT(ConvertSpecialFile(fifo, dir.file("pipe.EDT")), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(ConvertSpecialFile("/dev/zero", ""), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"pipe.csv"}));
 }
