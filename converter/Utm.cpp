@@ -16,8 +16,11 @@ void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& no
     const double e2 = EllipsoidTable[row].EccentricitySquared;
 
     // Longitude into [-180, 180). Values below -180 are wrapped too, so that they never
-    // land in the non-existent zone 0.
-    double lon = (longitude + 180.0) - 360.0 * std::trunc((longitude + 180.0) / 360.0) - 180.0;
+    // land in the non-existent zone 0. The remainder is the exact one: a garbled field can
+    // read as 1e111 degrees, and a quotient rounded at that size would leave a longitude
+    // of many turns and a zone number beyond an int. Up to a million degrees it gives
+    // the value of the subtraction it replaces, bit for bit.
+    double lon = std::fmod(longitude + 180.0, 360.0) - 180.0;
     if (lon < -180.0)
         lon += 360.0;
     if (!(lon < 180.0) && std::isfinite(lon))
