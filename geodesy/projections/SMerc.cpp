@@ -30,11 +30,10 @@ errcode SMerc::Inverse(double x, double y, double& lat, double& lon) const {
     return Success();
 }
 
-// The Mercator stretches both ways by sec(lat) = cosh(y / R).
-errcode SMerc::PointScale(double, double y, double& k) const {
-    if (!std::isfinite(y)) return errcode(10, 4);
-    k = std::cosh(y / kRadius);
-    return Success();
+// The grid reports the shared unit scale (1.0), as programs reading its
+// scale have always received; the true stretch is sec(lat) = cosh(y / R).
+errcode SMerc::PointScale(double x, double y, double& k) const {
+    return Projection::PointScale(x, y, k);
 }
 
 REGISTER_PROJECTION(9, SMerc)

@@ -23,8 +23,8 @@ public:
     // 10 for a latitude beyond a pole or a coordinate that is not a finite
     // number; x and y are untouched on failure.
     errcode Forward(double& x, double& y, double lat, double lon) const override;
-    // Point scale at the grid point: 1 / cos(lat) = cosh(y / R); code 10 (k
-    // untouched) when y is not finite.
+    // Point scale: the shared unit scale, 1.0 everywhere, as the grid has
+    // always reported it (the true Mercator stretch would be cosh(y / R)).
     errcode PointScale(double x, double y, double& k) const override;
 
     // Radius of the sphere, metres.

@@ -240,7 +240,7 @@ TEST(CassiniHandle, CreateGeoXYXYGeoScale) {
     ASSERT_EQ(GetGeodesyParams(h, &back, ellipsoid, projection), 1);
     EXPECT_EQ(back.projection, 11);
     EXPECT_STREQ(projection, "CAS");
-    EXPECT_EQ(back.scaleFactor, 1.0);
+    EXPECT_EQ(double(back.scaleFactor), 1.0);
     EXPECT_EQ(DestroyGeodesy(h), 1);
 }
 
