@@ -120,8 +120,8 @@ char* PutFixed2(char* out, double v)
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    char digits[24];
-    char* t = digits + sizeof digits;
+    char digits[48];  // written from the middle leftwards; the rest is room for the copy below
+    char* t = digits + 24;
     t -= 2;
     std::memcpy(t, kPairs + 2 * (n % 100), 2);
     *--t = '.';
@@ -137,9 +137,9 @@ char* PutFixed2(char* out, double v)
     } else {
         *--t = static_cast<char>('0' + whole);
     }
-    const auto len = static_cast<std::size_t>(digits + sizeof digits - t);
-    std::memcpy(out, t, len);
-    return out + len;
+    // At most 19 characters: one fixed 24-byte move (every caller's buffer has room).
+    std::memcpy(out, t, 24);
+    return out + (digits + 24 - t);
 }
 
 std::string Fixed2(double v)

@@ -3,7 +3,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/types.h>
 
 // Test seam: hands the reader a stream whose reads fail part-way through, which no file
@@ -35,13 +37,25 @@ bool CZeltoTextReader::Open(const std::string& path)
         m_fp = zelto_detail::g_openInputStream(path.c_str());
         return m_fp != nullptr;
     }
-    m_fp = std::fopen(path.c_str(), "rb");
-    if (m_fp == nullptr)
+    // A survey export is a regular file. A folder opens on POSIX but holds no lines, a FIFO
+    // would block the open until another program writes to it (hence the non-blocking
+    // open) and a device such as /dev/zero never ends: all are refused as unopenable.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    // A folder opens on POSIX but cannot be read as a survey export.
     struct stat st {};
-    if (fstat(fileno(m_fp), &st) != 0 || S_ISDIR(st.st_mode)) {
-        Close();
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fp = ::fdopen(fd, "rb");
+    if (m_fp == nullptr) {
+        ::close(fd);
         return false;
     }
     std::setvbuf(m_fp, nullptr, _IOFBF, kStreamBuffer);
