@@ -233,8 +233,11 @@ VORTAN_API int32_t GetLocalName(GEODESY h, int32_t which, const char* language, 
    name after the last backslash or slash counts) are taken from the "datum"
    folder of the suite's directory: QVO_BRAMIX, else the program's folder.
    Returns null on failure: error 5 for a missing file, section or
-   projection, or a path over 255 characters; 3 flattening; 7 projection or
-   datum parameters; 1, 2, 3 datum grid. A geoid that cannot be loaded still
+   projection, or a path over 255 characters; 3 flattening (also an inverse
+   flattening of 1 or less, or one that is not a number; an infinite one is a
+   sphere); 4 unit (negative or not a number); 7 projection or datum
+   parameters (an axis that is negative or not a number included); 1, 2, 3
+   datum grid (also when no installation folder is known). A geoid that cannot be loaded still
    gives a handle, without geoid and with orthometric correction 0, and
    leaves error 9. */
 VORTAN_API GEODESY CreateFileGeodesy(const char* file, const char* section);
