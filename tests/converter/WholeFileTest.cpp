@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <clocale>
 #include <mutex>
 #include <thread>
@@ -110,12 +111,20 @@ TEST(WholeFile, CancelFromAnotherThreadEndsWithTheRecordsSoFar) {
     CZeltoQvxConverter c;
     c.put_AppMessageWnd(&rec);
     c.put_Cancel();  // before the run: forgotten by it
-    std::atomic<bool> asked{false};
+    std::atomic<bool> asked{false}, cancelled{false};
+    std::thread canceller;  // joined below, so it never outlives the converter
     rec.onProgress = [&] {
-        if (!asked.exchange(true)) std::thread([&c] { c.put_Cancel(); }).detach();
+        if (asked.exchange(true)) return;
+        canceller = std::thread([&] { c.put_Cancel(); cancelled = true; });
+        // The run takes milliseconds: wait (bounded) for the request, so that it
+        // falls inside the run however the threads are scheduled.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!cancelled && std::chrono::steady_clock::now() < until) std::this_thread::yield();
     };
     ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
     EXPECT_EQ(c.WriteQVXFile(""), S_OK);
+    ASSERT_TRUE(canceller.joinable());
+    canceller.join();
     const int written = c.get_CSVRecords();
     EXPECT_GE(written, 1);
     EXPECT_LT(written, 20000);

@@ -512,11 +512,10 @@ TEST(ConverterDefinition, DefinitionReplacedByAFolderBeforeTheRunReportsEveryRec
 
 // Found by fuzzing the line parser: a longitude field such as "28E111" reads
 // as a finite number of degrees far beyond a turn. Any finite longitude must
-// land in one of the 60 zones and give a position of that zone. Disabled until
-// LatLonToUTM wraps the longitude exactly (std::fmod): its wrap by a truncated
-// quotient leaves up to 1e18 degrees for longitudes near 1e34, the zone number
-// then overflows an int (undefined behaviour) and the easting is meaningless.
-TEST(ConverterNumbers, DISABLED_HugeLongitudesAreWrappedIntoAZoneWithoutOverflow) {
+// land in one of the 60 zones and give a position of that zone (a wrap by a
+// truncated quotient left up to 1e18 degrees for longitudes near 1e34, and the
+// zone number overflowed an int).
+TEST(ConverterNumbers, HugeLongitudesAreWrappedIntoAZoneWithoutOverflow) {
     for (double lon : {2.8e111, -2.8e111, 1e17, 7.7061394755919615e24, 1.4727549019310312e28,
                        -1.5269873238074154e34, 1e300, 1.7976931348623157e308, -1.7976931348623157e308}) {
         double n = 0, e = 0;
@@ -553,9 +552,7 @@ namespace {
 // A survey export is a regular file. A FIFO blocks the open until some other
 // program writes to it, and a device such as /dev/zero never ends (one line
 // growing until memory runs out): both are refused as unopenable input.
-// Disabled until the reader refuses what is not a regular file, as the
-// definition reader does.
-TEST(ConverterFaultDeathTest, DISABLED_InputThatIsAFifoOrADeviceIsRefused) {
+TEST(ConverterFaultDeathTest, InputThatIsAFifoOrADeviceIsRefused) {
     GTEST_FLAG_SET(death_test_style, "fast");
     TempDir dir;
     const std::string fifo = dir.file("pipe.csv");
