@@ -575,9 +575,8 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         Fire_SendPercentDone(static_cast<double>(m_nCharsRead) / static_cast<double>(m_nFileLength) * 100.0);
     }
     const bool written = block.empty() || m_OutFile.Write(block);
-    // The reader closes itself on a read error: a failing disk must not pass for the end
-    // of a short survey.
-    if (!m_InFile.IsOpen()) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
+    // A read error must not pass for the end of a short survey.
+    if (m_InFile.Failed()) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
     if (!written) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
     m_InFile.Close();
     if (!m_OutFile.Close()) return SetConverterErrorInfo("Failed to write record to file.", 0);

@@ -33,6 +33,7 @@ CZeltoTextReader::~CZeltoTextReader() { Close(); }
 bool CZeltoTextReader::Open(const std::string& path)
 {
     Close();
+    m_failed = false;
     if (zelto_detail::g_openInputStream != nullptr) {
         m_fp = zelto_detail::g_openInputStream(path.c_str());
         return m_fp != nullptr;
@@ -62,8 +63,8 @@ bool CZeltoTextReader::Open(const std::string& path)
     return true;
 }
 
-// A read error closes the reader: the caller tells it from the end of the file by
-// IsOpen() turning false, so a failing disk never passes for a short survey.
+// A read error closes the reader and is remembered (Failed) until the next Open, so a
+// failing disk never passes for the end of a short survey.
 bool CZeltoTextReader::ReadLine(std::string& line)
 {
     line.clear();
@@ -71,6 +72,7 @@ bool CZeltoTextReader::ReadLine(std::string& line)
         return false;
     ssize_t n = getdelim(&tScratch.data, &tScratch.size, '\n', m_fp);
     if (std::ferror(m_fp)) {
+        m_failed = true;
         Close();
         return false;
     }
@@ -135,6 +137,7 @@ bool CZeltoTextWriter::Write(const std::string& text)
 {
     if (m_fp == nullptr) {
         m_failed = true;
+        Close();
         return false;
     }
     // The converted text goes to the stream in chunks: a block of records is one call,

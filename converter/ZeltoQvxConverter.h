@@ -98,14 +98,17 @@ public:
     CZeltoTextReader& operator=(const CZeltoTextReader&) = delete;
     bool Open(const std::string& path);
     bool IsOpen() const { return m_fp != nullptr; }
-    // Reads the next line without its line end; false at end of file or on a read error.
+    // Reads the next line without its line end; false at end of file or on a read error,
+    // which Failed() tells apart.
     bool ReadLine(std::string& line);
+    bool Failed() const { return m_failed; }  // a read failed since the last Open
     bool Rewind();
     std::uint64_t Size() const;
     void Close();
 
 private:
     std::FILE* m_fp = nullptr;
+    bool m_failed = false;
 };
 
 // Text-mode writer: every LF handed over reaches the disk as CR LF. Write errors are

@@ -177,6 +177,7 @@ TEST(ReadError, ReaderClosesOnAReadErrorAndStaysOpenAtTheEnd) {
         EXPECT_EQ(line, "line two");
         EXPECT_FALSE(r.ReadLine(line));  // the read past the data fails
         EXPECT_FALSE(r.IsOpen());
+        EXPECT_TRUE(r.Failed());
     }
     {
         TempDir dir;
@@ -188,5 +189,6 @@ TEST(ReadError, ReaderClosesOnAReadErrorAndStaysOpenAtTheEnd) {
         while (r.ReadLine(line)) ++lines;
         EXPECT_EQ(lines, 3);
         EXPECT_TRUE(r.IsOpen());  // the end of a file is no error
+        EXPECT_FALSE(r.Failed());
     }
 }
