@@ -1,32 +1,18 @@
 #include "Lambert.h"
 #include "ProjectionRegistry.h"
+#include "SmallArgumentSeries.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace {
+using vortan_series::AtanhOfESin;
+using vortan_series::ExpOfMinusSmall;
+
 constexpr double kHalfPi = std::numbers::pi / 2.0;
 constexpr double kTolerance = 1e-10;  // latitude refinement, radians
 constexpr int kMaxSteps = 10;         // refinement steps of the inverse
 constexpr int kScaleSteps = 3;        // fixed refinement steps of the point scale
-
-// atanh(z) for the small arguments z = e sin(phi) (|z| < 0.1 for every real
-// ellipsoid) by its odd series; the library call for anything larger.
-inline double AtanhOfESin(double z) {
-    if (!(std::fabs(z) < 0.1)) return std::atanh(z);
-    const double y = z * z;  // below 0.01: the term after z^17/17 is under 1e-18 of z
-    return z * (1.0 + y * (1.0 / 3 + y * (1.0 / 5 + y * (1.0 / 7 + y * (1.0 / 9 + y * (1.0 / 11 + y * (1.0 / 13 +
-                y * (1.0 / 15 + y * (1.0 / 17)))))))));
-}
-
-// exp(-v) for the small v = e atanh(e sin phi) (below 0.007 for every real
-// ellipsoid) by its series, with the reciprocal factorials as constants so
-// that the chain has no division; the library call for anything larger.
-inline double ExpOfMinusSmall(double v) {
-    if (!(std::fabs(v) < 0.01)) return std::exp(-v);
-    constexpr double c2 = 1.0 / 2, c3 = 1.0 / 6, c4 = 1.0 / 24, c5 = 1.0 / 120, c6 = 1.0 / 720, c7 = 1.0 / 5040;
-    return 1.0 - v * (1.0 - v * (c2 - v * (c3 - v * (c4 - v * (c5 - v * (c6 - v * c7))))));
-}
 
 // Sine and cosine of |x| <= pi/4 by their Taylor series, to the last
 // digit (the first omitted terms are below 1e-18 of the result).

@@ -1,5 +1,6 @@
 #include "Stereographic.h"
 #include "ProjectionRegistry.h"
+#include "SmallArgumentSeries.h"
 
 #include <cmath>
 #include <numbers>
@@ -8,21 +9,8 @@ namespace {
 constexpr double kQuarterPi = std::numbers::pi / 4.0;
 constexpr double kHalfPi = std::numbers::pi / 2.0;
 
-// atanh(x) for the small arguments e*sin(phi) (|x| < 0.1 for every real
-// ellipsoid) by its odd series; the library call for anything larger.
-inline double AtanhOfESin(double x) {
-    if (!(std::fabs(x) < 0.1)) return std::atanh(x);
-    const double y = x * x;  // below 0.01: the term after x^17/17 is under 1e-18 of x
-    return x * (1.0 + y * (1.0 / 3 + y * (1.0 / 5 + y * (1.0 / 7 + y * (1.0 / 9 + y * (1.0 / 11 + y * (1.0 / 13 +
-                y * (1.0 / 15 + y * (1.0 / 17)))))))));
-}
-
-// exp(-x) for the small x = e atanh(e sin phi) (below 0.007 for every real
-// ellipsoid) by its series; the library call for anything larger.
-inline double ExpOfMinusSmall(double x) {
-    if (!(std::fabs(x) < 0.01)) return std::exp(-x);
-    return 1.0 - x * (1.0 - x / 2 * (1.0 - x / 3 * (1.0 - x / 4 * (1.0 - x / 5 * (1.0 - x / 6 * (1.0 - x / 7))))));
-}
+using vortan_series::AtanhOfESin;
+using vortan_series::ExpOfMinusSmall;
 }  // namespace
 
 Stereographic::Stereographic(const GeodesyParams& params) : Projection(params) {
