@@ -4,6 +4,7 @@
 #include "GeodesyHandle.h"
 #include "ProjOracle.h"
 #include "TempDir.h"
+#include "ProjectModeSupport.h"
 #include "ZeltoQvxConverter.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +19,6 @@
 namespace {
 
 constexpr double kDeg = 0.017453292519943295;
-
-class Recorder : public CConverterMessageWnd {
-public:
-    void Post(unsigned int message, std::uintptr_t, std::intptr_t) noexcept override {
-        std::lock_guard<std::mutex> lock(m);
-        ids.push_back(message);
-    }
-    int Count(unsigned int id) {
-        std::lock_guard<std::mutex> lock(m);
-        int n = 0;
-        for (unsigned int x : ids) n += x == id;
-        return n;
-    }
-    std::mutex m;
-    std::vector<unsigned int> ids;
-};
 
 class Peer : public CZeltoQvxConverter {
 public:
@@ -55,40 +40,6 @@ const char kZone10[] =
     "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9996\n"
     "CentralMeridian=-123\nFalseEasting=500000\nDeltaX=8\nDeltaY=-160\nDeltaZ=-176\n";
 
-std::string Record(double latDeg, double lonDeg) {
-    // Decimal seconds keep the test's points exact in the CSV text.
-    auto dms = [](double v, char pos, char neg) {
-        const char h = v < 0 ? neg : pos;
-        v = std::fabs(v);
-        const int d = static_cast<int>(v);
-        const int m = static_cast<int>((v - d) * 60.0);
-        const double s = (v - d - m / 60.0) * 3600.0;
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%c %d\xC2\xB0%d\xE2\x80\xB2%.4f\xE2\x80\xB3", h, d, m, s);
-        return std::string(buf);
-    };
-    return ",,8.00,8.45,,,,,,,,,,,,0.00,,,,,,,,,,,,,,,," + dms(latDeg, 'N', 'S') + "," + dms(lonDeg, 'E', 'W') +
-           ",,06/12/2026,09:30:00.00,1,,1.20,";
-}
-
-std::vector<std::string> Split(const std::string& line) {
-    std::vector<std::string> f;
-    std::stringstream in(line);
-    std::string x;
-    while (std::getline(in, x, ',')) f.push_back(x);
-    return f;
-}
-
-// The record lines (after the 21 header lines) of an .EDT file.
-std::vector<std::string> RecordLines(const std::string& edt) {
-    std::vector<std::string> lines;
-    std::stringstream in(edt);
-    std::string l;
-    for (int n = 0; std::getline(in, l); ++n)
-        if (n >= 21) lines.push_back(l);
-    return lines;
-}
-
 TEST(ProjectMode, EmptyPathSelectsUtmWithoutTheLibrary) {
     Peer c;
     const int32_t before = LiveHandleCount();
@@ -99,7 +50,7 @@ TEST(ProjectMode, EmptyPathSelectsUtmWithoutTheLibrary) {
 
 TEST(ProjectMode, MissingFileGivesTryingToOpenAndTheLibraryText) {
     TempDir dir;
-    Recorder rec;
+    MessageRecorder rec;
     Peer c;
     c.put_AppMessageWnd(&rec);
     const std::string path = dir.file("absent.ini");
@@ -152,11 +103,11 @@ TEST(ProjectMode, OneHandleServesEveryRecordAndTheDestructorReleasesIt) {
     TempDir dir;
     const std::string ini = dir.write("h.ini", kHarbour);
     std::string csv = "titles\r\n";
-    for (int i = 0; i < 20; ++i) csv += Record(32.70 + i * 1e-4, -117.18 + i * 1e-4) + "\r\n";
+    for (int i = 0; i < 20; ++i) csv += SurveyRecord(32.70 + i * 1e-4, -117.18 + i * 1e-4) + "\r\n";
     const std::string path = dir.write("s.csv", csv);
     const int32_t before = LiveHandleCount();
     {
-        Recorder rec;
+        MessageRecorder rec;
         Peer c;
         c.put_AppMessageWnd(&rec);
         ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
@@ -215,7 +166,7 @@ TEST(ProjectMode, BadGeodesyAndFailedGeoXYStillGiveRecords) {
     TempDir dir;
     // Valid when tested, gone when the first record needs it.
     const std::string ini = dir.write("gone.ini", kHarbour);
-    Recorder rec;
+    MessageRecorder rec;
     Peer c;
     c.put_AppMessageWnd(&rec);
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
@@ -231,7 +182,7 @@ TEST(ProjectMode, BadGeodesyAndFailedGeoXYStillGiveRecords) {
     const std::string pole = dir.write(
         "pole.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(pole), S_OK);
-    rec.ids.clear();
+    rec.Clear();
     n = 90.0;
     e = 20.0;
     EXPECT_EQ(c.ConvertPosition(n, e), E_FAIL);
@@ -248,14 +199,14 @@ TEST(ProjectMode, WholeFileMatchesProjPipeline) {
     for (int i = 0; i < 60; ++i) {
         const double lat = 32.60 + (i % 10) * 0.02, lon = -117.30 + (i / 10) * 0.05;
         points.emplace_back(lat, lon);
-        csv += Record(lat, lon) + "\r\n";
+        csv += SurveyRecord(lat, lon) + "\r\n";
     }
     const std::string path = dir.write("w.csv", csv);
     Peer c;
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
     ASSERT_EQ(c.ReadZeltoFile(path), S_OK);
     ASSERT_EQ(c.WriteQVXFile(""), S_OK);
-    const auto lines = RecordLines(TempDir::read(dir.file("w.EDT")));
+    const auto lines = EdtRecordLines(TempDir::read(dir.file("w.EDT")));
     ASSERT_EQ(lines.size(), points.size());
     ProjOracle proj(
         "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=8 +y=-160 +z=-176 "
@@ -263,7 +214,7 @@ TEST(ProjectMode, WholeFileMatchesProjPipeline) {
         "+step +proj=tmerc +a=6378206.4 +rf=294.9786982 +lon_0=-117 +k=0.9996 +x_0=500000");
     double worst = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const auto f = Split(lines[i]);
+        const auto f = SplitFields(lines[i]);
         ASSERT_GT(f.size(), 4u);
         const double e = std::strtod(f[1].c_str(), nullptr);
         const double n = std::strtod(f[2].c_str(), nullptr);
