@@ -1,6 +1,7 @@
 // The datum family and CreateFileGeodesy through the C interface: definition
 // files and grid files written by the tests, PROJ as the oracle.
 #include "GridFileWriter.h"
+#include "SuiteFolderTest.h"
 #include "InstallDir.h"
 #include "ProjOracle.h"
 #include "TempDir.h"
@@ -17,38 +18,12 @@
 
 namespace {
 
-constexpr double kDeg = 0.017453292519943295;
-constexpr double kSec = 3.14159265358979323846 / 648000.0;
-// 1 mm on the earth's surface, as an angle.
-constexpr double kMmAngle = 1e-3 / 6.4e6;
-
-const char* const kClarkeUtm11 =
-    "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
-    "ScaleFactor=0.9996\nCentralMeridian=-117\nFalseEasting=500000\n";
-
-class DefinitionFiles : public ::testing::Test {
+class DefinitionFiles : public SuiteFolderTest {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directories(dir.path() / "datum");
-        ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
-        ResetInstallDirCache();
-    }
-    void TearDown() override {
-        ::unsetenv("QVO_BRAMIX");
-        ResetInstallDirCache();
-    }
-    std::string Write(const std::string& name, const std::string& text) {
-        const std::string p = (dir.path() / name).string();
-        std::ofstream(p, std::ios::binary) << text;
-        return p;
-    }
-    std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
     // A constant three-value grid over 30..36 N, 120..114 W.
     void WriteConstantShiftGrid(const std::string& name, float dx, float dy, float dz) {
-        WriteGridFile(DatumFolder(name), 24, 7, 3, -120.0f, 0.25f, 30.0f, 1.0f,
-                      [&](int, int, int k) { return k == 0 ? dx : k == 1 ? dy : dz; });
+        WriteConstantGrid(name, {dx, dy, dz});
     }
-    TempDir dir;
 };
 
 GEODESY Wgs84Handle() {

@@ -8,6 +8,7 @@
 #include "GridFileWriter.h"
 #include "InstallDir.h"
 #include "ProjOracle.h"
+#include "SuiteFolderTest.h"
 #include "Profile.h"
 #include "TempDir.h"
 #include "vortan.h"
@@ -27,39 +28,12 @@
 
 namespace {
 
-constexpr double kDeg = 0.017453292519943295;
-constexpr double kSec = 3.14159265358979323846 / 648000.0;
-// 1 mm on the earth's surface, as an angle.
-constexpr double kMmAngle = 1e-3 / 6.4e6;
-
-const char* const kClarkeUtm11 =
-    "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
-    "ScaleFactor=0.9996\nCentralMeridian=-117\nFalseEasting=500000\n";
-
-// The suite's directory is a temporary folder with a "datum" folder in it.
-class DefinitionCases : public ::testing::Test {
+class DefinitionCases : public SuiteFolderTest {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directories(dir.path() / "datum");
-        ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
-        ResetInstallDirCache();
-    }
-    void TearDown() override {
-        ::unsetenv("QVO_BRAMIX");
-        ResetInstallDirCache();
-    }
-    std::string Write(const std::string& name, const std::string& text) { return dir.write(name, text); }
-    std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
-    // A grid over 30..36 N, 120..114 W with the same values at every node.
-    void WriteConstantGrid(const std::string& name, std::vector<float> values) {
-        WriteGridFile(DatumFolder(name), 24, 7, static_cast<int32_t>(values.size()), -120.0f, 0.25f, 30.0f, 1.0f,
-                      [values](int, int, int k) { return values[static_cast<size_t>(k)]; });
-    }
     GEODESY Open(const std::string& text) {
         const std::string f = Write("case.ini", text);
         return CreateFileGeodesy(f.c_str(), "Geodesy");
     }
-    TempDir dir;
 };
 
 std::string Name(GEODESY h, int32_t which) {

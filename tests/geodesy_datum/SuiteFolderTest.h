@@ -1,0 +1,49 @@
+// The fixture of the definition-file tests: the suite's directory
+// (QVO_BRAMIX) is a temporary folder with a "datum" folder in it, where
+// the tests write definition and grid files. Also the angles the datum
+// tests compare with.
+#ifndef VORTAN_TESTS_SUITEFOLDERTEST_H
+#define VORTAN_TESTS_SUITEFOLDERTEST_H
+
+#include "GridFileWriter.h"
+#include "InstallDir.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+inline constexpr double kDeg = 0.017453292519943295;
+inline constexpr double kSec = 3.14159265358979323846 / 648000.0;
+// 1 mm on the earth's surface, as an angle.
+inline constexpr double kMmAngle = 1e-3 / 6.4e6;
+
+inline const char* const kClarkeUtm11 =
+    "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
+    "ScaleFactor=0.9996\nCentralMeridian=-117\nFalseEasting=500000\n";
+
+class SuiteFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir.path() / "datum");
+        ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
+        ResetInstallDirCache();
+    }
+    void TearDown() override {
+        ::unsetenv("QVO_BRAMIX");
+        ResetInstallDirCache();
+    }
+    std::string Write(const std::string& name, const std::string& text) { return dir.write(name, text); }
+    std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
+    // A grid over 30..36 N, 120..114 W with the same values at every node.
+    void WriteConstantGrid(const std::string& name, std::vector<float> values) {
+        WriteGridFile(DatumFolder(name), 24, 7, static_cast<int32_t>(values.size()), -120.0f, 0.25f, 30.0f, 1.0f,
+                      [values](int, int, int k) { return values[static_cast<size_t>(k)]; });
+    }
+    TempDir dir;
+};
+
+#endif
