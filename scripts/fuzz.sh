@@ -8,6 +8,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${BUILD_ROOT:-$root}/build-fuzz"
 secs="${FUZZ_SECONDS:-20}"
 jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
+source "$root/scripts/build-dir.sh"
+claim_build_dir "$out" "$root"
 CC=clang CXX=clang++ cmake -S "$root" -B "$out" -DZELTO_FUZZ=ON -DZELTO_BUILD_TESTS=OFF \
       -DZELTO_BUILD_BENCH=OFF -DZELTO_BUILD_APP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 targets=("$@")

@@ -18,6 +18,7 @@ out="${BUILD_ROOT:-$root}"   # where build-asan/ and build-tsan/ go
 jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 # gcc: its sanitizer runtimes are shared, so the VORTAN shared library links
 # with --no-undefined (clang would leave the ASan symbols unresolved there).
+source "$root/scripts/build-dir.sh"
 export CC="${CC:-gcc}" CXX="${CXX:-g++}"
 tsan_tests=(
   'WholeFile\.CancelFromAnotherThread'           # tests/converter
@@ -36,6 +37,7 @@ common=(-DZELTO_BUILD_APP=OFF -DZELTO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Sanitiz
         "-DCMAKE_C_FLAGS_SANITIZE=-O1 -g1" "-DCMAKE_CXX_FLAGS_SANITIZE=-O1 -g1")
 
 if [[ "$what" == asan || "$what" == all ]]; then
+  claim_build_dir "$out/build-asan" "$root"
   cmake -S "$root" -B "$out/build-asan" "${common[@]}" -DZELTO_SANITIZE=ON -DZELTO_TSAN=OFF
   cmake --build "$out/build-asan" -j "$jobs"
   ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:verify_asan_link_order=0" \
@@ -44,6 +46,7 @@ if [[ "$what" == asan || "$what" == all ]]; then
 fi
 
 if [[ "$what" == tsan || "$what" == all ]]; then
+  claim_build_dir "$out/build-tsan" "$root"
   cmake -S "$root" -B "$out/build-tsan" "${common[@]}" -DZELTO_SANITIZE=OFF -DZELTO_TSAN=ON
   # shellcheck disable=SC2086  # a list of target names
   cmake --build "$out/build-tsan" -j "$jobs" --target $TSAN_TARGETS

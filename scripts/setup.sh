@@ -30,5 +30,7 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
 fi
 
 BUILD_DIR=${BUILD_DIR:-build}
+source scripts/build-dir.sh
+claim_build_dir "$BUILD_DIR" .
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_EXTRA_ARGS:-} >/dev/null
 cmake --build "$BUILD_DIR" -j "$(nproc)"

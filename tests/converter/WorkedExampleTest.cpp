@@ -9,20 +9,15 @@
 
 TEST(WorkedExample, HeaderAndRecordBytes)
 {
-    const std::string dir = "/tmp/zelto_worked_example_test";
-    std::system(("mkdir -p " + dir).c_str());
-    const std::string csv = dir + "/survey.csv";
-    std::ofstream(csv, std::ios::binary) << "titles\n"
-        << ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"
-           "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3,,09/13/2011,16:58:03.25,7,,3.25,\n";
+    const TempDir dir;
+    const std::string csv = dir.write("survey.csv", std::string("titles\n") +
+        ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"
+           "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3,,09/13/2011,16:58:03.25,7,,3.25,\n");
     CZeltoQvxConverter c;
     ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
     ASSERT_EQ(c.WriteQVXFile(""), S_OK);
     EXPECT_EQ(c.get_CSVRecords(), 1);
-    std::ifstream in(dir + "/survey.EDT", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string out = ss.str();
+    const std::string out = TempDir::read(dir.file("survey.EDT"));
     EXPECT_NE(out.find("TND 16:58:03 09/13/2011\r\r\n"), std::string::npos);
     EXPECT_NE(out.find("OFF 1 0.00 0.00 0.50 0.00 0.00 0.00 0.00\r\r\n"), std::string::npos);
     EXPECT_NE(out.find("REC 38\r\r\nEOH 28158\r\n"), std::string::npos);
