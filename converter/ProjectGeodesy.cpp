@@ -3,6 +3,8 @@
 // VORTAN library, instead of the built-in UTM.
 #include "ZeltoQvxConverter.h"
 
+#include "GeodesyErrorText.h"
+
 #include "vortan.h"
 
 #include <string>
@@ -13,20 +15,6 @@ constexpr double kDegToRad = 0.017453292519943295;
 // The library and the suite's programs hold definition paths in 256-byte
 // buffers: 255 characters at most.
 constexpr size_t kMaxDefinitionPath = 255;
-
-const char* const kGeodesyErrorTexts[] = {"Ok",
-                                          "Unknown",
-                                          "Invalid geodesy handle",
-                                          "Invalid ellipsoid flattening",
-                                          "Invalid unit to meters conversion factor",
-                                          "Invalid projection",
-                                          "Singularity",
-                                          "Invalid projection parameters",
-                                          "Undulation value not available",
-                                          "Invalid geoid model",
-                                          "Domain error",
-                                          "Non-convergence",
-                                          "No Name"};
 
 void Release(GEODESY& h)
 {
@@ -48,7 +36,8 @@ CZeltoQvxConverter::~CZeltoQvxConverter()
 void CZeltoQvxConverter::BramixGeodesyErrorString(std::string& text)
 {
     const std::int32_t code = GetGeodesyError();
-    if (code >= 0 && code <= 12) text = kGeodesyErrorTexts[code];
+    // Codes the library does not define leave the text as it was.
+    if (const char* known = GeodesyErrorText(code)) text = known;
 }
 
 bool CZeltoQvxConverter::TestBramixGeodesy(std::string& text)

@@ -90,12 +90,16 @@ EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& pro
     return t;
 }
 
-bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
-                    double& lat, double& lon, double* h) {
+namespace {
+
+// Takes the point through ECEF on `from`, the given shift, and back to `to`.
+// The caller's point is written only when the conversion succeeded.
+bool ConvertThroughEcef(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                        Ecef (*shift)(const EllDiffParams&, const Ecef&),
+                        double& lat, double& lon, double* h) {
     double height = h ? *h : 0.0;
-    const Ecef p = HelmertForward(t, GeoToEcef(from, lat, lon, height));
+    const Ecef p = shift(t, GeoToEcef(from, lat, lon, height));
     double la = 0.0, lo = 0.0;
-    // The caller's point is written only when the conversion succeeded.
     if (!EcefToGeo(to, p, la, lo, height)) return false;
     lat = la;
     lon = lo;
@@ -103,14 +107,14 @@ bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffPar
     return true;
 }
 
+}  // namespace
+
+bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                    double& lat, double& lon, double* h) {
+    return ConvertThroughEcef(from, to, t, HelmertForward, lat, lon, h);
+}
+
 bool ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h) {
-    double height = h ? *h : 0.0;
-    const Ecef p = HelmertReverse(t, GeoToEcef(from, lat, lon, height));
-    double la = 0.0, lo = 0.0;
-    if (!EcefToGeo(to, p, la, lo, height)) return false;
-    lat = la;
-    lon = lo;
-    if (h) *h = height;
-    return true;
+    return ConvertThroughEcef(from, to, t, HelmertReverse, lat, lon, h);
 }

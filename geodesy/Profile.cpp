@@ -148,16 +148,24 @@ std::pair<int, int> CopyList(char* buf, int size, const std::vector<std::string>
     return {count, used};
 }
 
-}  // namespace
-
-double ProfileAtof(std::string_view text) noexcept {
+// Leading blanks and one sign, as atof and atoi skip them: the index of the
+// first character after them.
+size_t SkipBlanksAndSign(std::string_view text, bool& negative) noexcept {
     size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) ++i;
-    bool negative = false;
+    negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
     }
+    return i;
+}
+
+}  // namespace
+
+double ProfileAtof(std::string_view text) noexcept {
+    bool negative = false;
+    size_t i = SkipBlanksAndSign(text, negative);
     // from_chars refuses a leading sign after our own sign and parses the
     // longest decimal prefix, as atof does ("12.5m" -> 12.5, "1e" -> 1).
     if (i >= text.size() || text[i] == '+' || text[i] == '-') return 0.0;
@@ -183,13 +191,8 @@ double ProfileAtof(std::string_view text) noexcept {
 }
 
 int ProfileAtoi(std::string_view text) noexcept {
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    size_t i = SkipBlanksAndSign(text, negative);
     long long v = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         v = v * 10 + (text[i] - '0');

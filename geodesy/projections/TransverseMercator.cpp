@@ -2,6 +2,7 @@
 
 #include "ProjectionRegistry.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -16,32 +17,43 @@ constexpr double c[12] = {
     1.5, -0.84375, 1.3125, -1.71875, 1.5729166666666667, 2.142578125,
 };
 
+// A latitude series X2 sin 2x + X4 sin 4x + X6 sin 6x + X8 sin 8x whose
+// coefficients come from six constants k of the table above, in powers of n:
+//   X2 = k0 n + k1 n^3, X4 = k2 n^2 + k3 n^4, X6 = k4 n^3, X8 = k5 n^4.
+// Returned are the four factors of the same sum rewritten as sin x cos x
+// times a cubic in cos^2 x, so one sine and one cosine serve the series.
+using SineSeriesPowers = std::array<double, 4>;
+
+SineSeriesPowers PowersOfSineSeries(const double* k, double n) {
+    const double n2 = n * n, n3 = n2 * n, n4 = n3 * n;
+    const double X2 = k[0] * n + k[1] * n3;
+    const double X4 = k[2] * n2 + k[3] * n4;
+    const double X6 = k[4] * n3;
+    const double X8 = k[5] * n4;
+    return {2.0 * (X2 - 2.0 * X4 + 3.0 * X6 - 4.0 * X8), 8.0 * (X4 - 4.0 * X6 + 10.0 * X8),
+            32.0 * (X6 - 6.0 * X8), 128.0 * X8};
+}
+
 }  // namespace
 
 TransverseMercator::TransverseMercator(const GeodesyParams& params) : Projection(params) {
     n = f / (2.0 - f);
-    const double n2 = n * n, n3 = n2 * n, n4 = n3 * n;
-    const double B2 = c[0] * n + c[1] * n3;
-    const double B4 = c[2] * n2 + c[3] * n4;
-    const double B6 = c[4] * n3;
-    const double B8 = c[5] * n4;
-    K0 = 2.0 * (B2 - 2.0 * B4 + 3.0 * B6 - 4.0 * B8);
-    K1 = 8.0 * (B4 - 4.0 * B6 + 10.0 * B8);
-    K2 = 32.0 * (B6 - 6.0 * B8);
-    K3 = 128.0 * B8;
+    const double n2 = n * n, n4 = n2 * n2;
+    const SineSeriesPowers forward = PowersOfSineSeries(c, n);
+    K0 = forward[0];
+    K1 = forward[1];
+    K2 = forward[2];
+    K3 = forward[3];
     G = (a / u) * (1.0 - n) * (1.0 - n2) * (1.0 + 2.25 * n2 + n4 * 225.0 * 0.015625);
     if (G * k0 == 0.0) RaiseError(7, 4);
     Y0 = -k0 * G * RectifyingLatitude(phi0);
     e2tm = f * (2.0 - f);
     ep2 = e2tm / (1.0 - e2tm);
-    const double D2 = c[6] * n + c[7] * n3;
-    const double D4 = c[8] * n2 + c[9] * n4;
-    const double D6 = c[10] * n3;
-    const double D8 = c[11] * n4;
-    J0 = 2.0 * (D2 - 2.0 * D4 + 3.0 * D6 - 4.0 * D8);
-    J1 = 8.0 * (D4 - 4.0 * D6 + 10.0 * D8);
-    J2 = 32.0 * (D6 - 6.0 * D8);
-    J3 = 128.0 * D8;
+    const SineSeriesPowers inverse = PowersOfSineSeries(c + 6, n);
+    J0 = inverse[0];
+    J1 = inverse[1];
+    J2 = inverse[2];
+    J3 = inverse[3];
 }
 
 const char* TransverseMercator::ShortName() const { return "TME"; }

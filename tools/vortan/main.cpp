@@ -1,5 +1,6 @@
 // vortan: a project's geodesy at the command line, in the spirit of cs2cs and
 // geod. One point a line on standard input, results on standard output.
+#include "GeodesyErrorText.h"
 #include "PointParser.h"
 
 #include "vortan.h"
@@ -15,24 +16,9 @@ namespace {
 
 constexpr double kDeg = 0.017453292519943295;
 
-// The texts the converter shows for the library's error codes.
-const char* const kErrorTexts[] = {"Ok",
-                                   "Unknown",
-                                   "Invalid geodesy handle",
-                                   "Invalid ellipsoid flattening",
-                                   "Invalid unit to meters conversion factor",
-                                   "Invalid projection",
-                                   "Singularity",
-                                   "Invalid projection parameters",
-                                   "Undulation value not available",
-                                   "Invalid geoid model",
-                                   "Domain error",
-                                   "Non-convergence",
-                                   "No Name"};
-
 std::string ErrorText(int code) {
-    if (code >= 0 && code <= 12) return kErrorTexts[code];
-    return "Unknown";
+    const char* known = GeodesyErrorText(code);
+    return known != nullptr ? known : "Unknown";
 }
 
 void Usage(std::FILE* to) {
