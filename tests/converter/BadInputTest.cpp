@@ -17,29 +17,20 @@
 
 namespace {
 
-std::set<std::string> Listing(const TempDir& dir) {
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.insert(e.path().filename().string());
-    return names;
-}
+using kit::Listing;
+using kit::Survey;
 
-struct Outcome {
-    long result = 0;
-    int records = 0;
-    std::string error;
+struct Outcome : kit::Outcome {
     kit::EdtImage edt;
 };
 
+// Writes `bytes` as `name`.csv and converts it with a fresh converter; the .EDT is
+// read back and checked unless `readBack` is false.
 Outcome Convert(const TempDir& dir, const std::string& name, const std::string& bytes, bool readBack = true) {
-    kit::Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
+    kit::Wired<> w;
     const std::string csv = dir.write(name + ".csv", bytes);
     Outcome r;
-    r.result = c.ReadZeltoFile(csv);
-    if (r.result == S_OK) r.result = c.WriteQVXFile("");
-    r.records = c.get_CSVRecords();
-    c.GetLastError(r.error);
+    static_cast<kit::Outcome&>(r) = kit::Convert(w.c, csv);
     if (readBack) r.edt = kit::ReadEdt(TempDir::read(dir.file(name + ".EDT")));
     return r;
 }
@@ -165,9 +156,7 @@ namespace {
 TEST(BadInputDeathTest, FullDiskFailsTheConversion) {
     GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
     TempDir dir;
-    std::string bytes = "titles\n";
-    for (int i = 0; i < 2000; ++i) bytes += std::string(kit::kRecord) + "\n";
-    const std::string csv = dir.write("full.csv", bytes);
+    const std::string csv = dir.write("full.csv", Survey(2000, "\n"));
     // Mid-file: the records written so far stay.
     EXPECT_EXIT(ConvertUnderSizeLimit(csv, 64 * 1024), testing::ExitedWithCode(0), "");
     const std::string edt = TempDir::read(dir.file("full.EDT"));
@@ -177,7 +166,7 @@ TEST(BadInputDeathTest, FullDiskFailsTheConversion) {
     EXPECT_EXIT(ConvertUnderSizeLimit(csv, 200), testing::ExitedWithCode(0), "");
     EXPECT_LE(TempDir::read(dir.file("full.EDT")).size(), 200u);
     // A single record that only fails when the file is closed.
-    const std::string one = dir.write("one.csv", "titles\n" + std::string(kit::kRecord) + "\n");
+    const std::string one = dir.write("one.csv", Survey(1, "\n"));
     EXPECT_EXIT(ConvertUnderSizeLimit(one, 650), testing::ExitedWithCode(0), "");
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"full.csv", "full.EDT", "one.csv", "one.EDT"}));
 }
@@ -186,11 +175,9 @@ TEST(BadInput, DeviceWithNoSpaceFailsTheConversion) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
     for (int records : {1, 500}) {
-        std::string bytes = "titles\n";
-        for (int i = 0; i < records; ++i) bytes += std::string(kit::kRecord) + "\n";
         const std::string name = "r" + std::to_string(records);
         std::filesystem::create_symlink("/dev/full", dir.file(name + ".EDT"));
-        Outcome r = Convert(dir, name, bytes, false);  // /dev/full reads as endless zeros
+        Outcome r = Convert(dir, name, Survey(records, "\n"), false);  // /dev/full reads as endless zeros
         EXPECT_EQ(r.result, E_FAIL) << records;
         EXPECT_EQ(r.error, "Failed to write record to file.") << records;
     }
@@ -213,7 +200,7 @@ namespace {
 TEST(BadInputDeathTest, UnwritableOutputFolder) {
     GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
     TempDir dir;
-    const std::string csv = dir.write("ro.csv", "titles\n" + std::string(kit::kRecord) + "\n");
+    const std::string csv = dir.write("ro.csv", Survey(1, "\n"));
     namespace fs = std::filesystem;
     fs::permissions(csv, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |

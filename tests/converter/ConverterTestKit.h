@@ -1,25 +1,34 @@
 // Shared pieces of the converter tests: a message receiver that records what the
-// converter posts, a peer that reaches the protected decoders, and a reader of
-// .EDT files that checks every record line's commas and checksum.
+// converter posts, survey files of the worked record, a whole conversion with its
+// outcome, a peer that reaches the protected decoders, and a reader of .EDT files
+// that checks every record line's commas and checksum.
 #ifndef ZELTO_TESTS_CONVERTER_KIT_H
 #define ZELTO_TESTS_CONVERTER_KIT_H
 
+#include "TempDir.h"
 #include "ZeltoQvxConverter.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace kit {
 
+// Records what the converter posts and runs a hook on each progress message
+// (on the converting thread, as the dialog's window procedure would not).
 class Recorder : public CConverterMessageWnd {
 public:
     struct Msg { unsigned int id; std::uintptr_t w; std::intptr_t l; };
     void Post(unsigned int message, std::uintptr_t wParam, std::intptr_t lParam) noexcept override {
-        std::lock_guard<std::mutex> lock(m);
-        messages.push_back({message, wParam, lParam});
+        {
+            std::lock_guard<std::mutex> lock(m);
+            messages.push_back({message, wParam, lParam});
+        }
+        if (message == WM_PERCENTDONE && onProgress) onProgress();
     }
     int Count(unsigned int id) {
         std::lock_guard<std::mutex> lock(m);
@@ -27,8 +36,25 @@ public:
         for (const auto& msg : messages) n += msg.id == id;
         return n;
     }
+    // The percentage of the last progress message, -1 before the first.
+    std::intptr_t LastPercent() {
+        std::lock_guard<std::mutex> lock(m);
+        for (auto it = messages.rbegin(); it != messages.rend(); ++it)
+            if (it->id == WM_PERCENTDONE) return it->l;
+        return -1;
+    }
     std::mutex m;
     std::vector<Msg> messages;
+    std::function<void()> onProgress;
+};
+
+// A converter whose messages go to a recorder, as the dialog wires its window
+// (the recorder outlives the converter).
+template <typename Converter = CZeltoQvxConverter>
+struct Wired {
+    Wired() { c.put_AppMessageWnd(&rec); }
+    Recorder rec;
+    Converter c;
 };
 
 // Reaches the protected members the way a derived class of the library may.
@@ -123,6 +149,41 @@ inline const char kRecord[] =
     "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3,,09/13/2011,16:58:03.25,7,,3.25,";
 inline const char kRecordText[] =
     ",481266.08,3624529.36,16:58:03.000,12.30,,,,,,,0.50,,,,,,,,,,,7,,,,1.50,,,,3.25,,,,,,,,";
+
+// A survey export: a title line and `records` copies of the worked record, each
+// line ended by `eol`.
+inline std::string Survey(int records, const std::string& eol = "\r\n") {
+    std::string s = "titles" + eol;
+    s.reserve(s.size() + static_cast<std::size_t>(records) * (sizeof kRecord - 1 + eol.size()));
+    for (int i = 0; i < records; ++i) s += kRecord + eol;
+    return s;
+}
+
+// The names in a folder, to show that nothing but the .EDT was written beside the input.
+inline std::set<std::string> Listing(const TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// What a whole conversion ended with: the status of the failing step (or of the
+// write), the records written and the error text.
+struct Outcome {
+    long result = 0;
+    int records = 0;
+    std::string error;
+};
+
+// Reads and writes `csv` as the dialog does; `out` is handed to WriteQVXFile as given.
+inline Outcome Convert(CZeltoQvxConverter& c, const std::string& csv, const std::string& out = "") {
+    Outcome r;
+    r.result = c.ReadZeltoFile(csv);
+    if (r.result == S_OK) r.result = c.WriteQVXFile(out);
+    r.records = c.get_CSVRecords();
+    c.GetLastError(r.error);
+    return r;
+}
 
 }  // namespace kit
 

@@ -9,67 +9,57 @@
 #include <filesystem>
 
 using kit::Peer;
+using kit::Survey;
 
-namespace {
-std::string Records(int n, const std::string& line = kit::kRecord) {
-    std::string s = "titles\r\n";
-    for (int i = 0; i < n; ++i) s += line + "\r\n";
-    return s;
-}
-// Runs a whole conversion of an existing input file.
-long ConvertFile(Peer& c, const std::string& path) {
-    if (c.ReadZeltoFile(path) != S_OK) return E_FAIL;
-    return c.WriteQVXFile("ignored.EDT");
-}
-}  // namespace
+// Every test converts with one converter object whose messages are recorded.
+class Output : public ::testing::Test {
+protected:
+    Output() { c.put_AppMessageWnd(&rec); }
+    // Runs a whole conversion of an existing input file.
+    long ConvertFile(const std::string& path) { return kit::Convert(c, path, "ignored.EDT").result; }
+    // The .EDT file `name` of the folder, read and checked.
+    kit::EdtImage Edt(const std::string& name) const { return kit::ReadEdt(TempDir::read(dir.file(name))); }
 
-TEST(Output, NamesDerivedFromTheInput) {
     TempDir dir;
     kit::Recorder rec;
     Peer c;
-    c.put_AppMessageWnd(&rec);
-    dir.write("survey.csv", Records(1));
-    EXPECT_EQ(ConvertFile(c, dir.file("survey.csv")), S_OK);
+};
+
+TEST_F(Output, NamesDerivedFromTheInput) {
+    dir.write("survey.csv", Survey(1));
+    EXPECT_EQ(ConvertFile(dir.file("survey.csv")), S_OK);
     EXPECT_EQ(c.m_strOutFile, dir.file("survey.EDT"));
     EXPECT_TRUE(std::filesystem::exists(dir.file("survey.EDT")));
     // The last full stop counts, even in a folder name.
     std::filesystem::create_directory(dir.file("data.old"));
-    dir.write("data.old/survey", Records(1));
-    EXPECT_EQ(ConvertFile(c, dir.file("data.old/survey")), S_OK);
+    dir.write("data.old/survey", Survey(1));
+    EXPECT_EQ(ConvertFile(dir.file("data.old/survey")), S_OK);
     EXPECT_EQ(c.m_strOutFile, dir.file("data.EDT"));
     EXPECT_TRUE(std::filesystem::exists(dir.file("data.EDT")));
-    dir.write("two.dots.csv", Records(1));
-    EXPECT_EQ(ConvertFile(c, dir.file("two.dots.csv")), S_OK);
+    dir.write("two.dots.csv", Survey(1));
+    EXPECT_EQ(ConvertFile(dir.file("two.dots.csv")), S_OK);
     EXPECT_EQ(c.m_strOutFile, dir.file("two.dots.EDT"));
     // No full stop anywhere: the output is ".EDT" in the current folder.
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
-    dir.write("survey", Records(1));
-    const long r = ConvertFile(c, "survey");
+    dir.write("survey", Survey(1));
+    const long r = ConvertFile("survey");
     std::filesystem::current_path(cwd);
     EXPECT_EQ(r, S_OK);
     EXPECT_EQ(c.m_strOutFile, ".EDT");
     EXPECT_TRUE(std::filesystem::exists(dir.file(".EDT")));
 }
 
-TEST(Output, AnExistingEdtIsReplaced) {
-    TempDir dir;
+TEST_F(Output, AnExistingEdtIsReplaced) {
     dir.write("a.EDT", std::string(100000, 'z'));
-    Peer c;
-    kit::Recorder rec;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(ConvertFile(c, dir.write("a.csv", Records(2))), S_OK);
-    const auto img = kit::ReadEdt(TempDir::read(dir.file("a.EDT")));
+    ASSERT_EQ(ConvertFile(dir.write("a.csv", Survey(2))), S_OK);
+    const auto img = Edt("a.EDT");
     EXPECT_EQ(img.problem, "");
     EXPECT_EQ(img.records.size(), 2u);
 }
 
-TEST(Output, FixedHeaderSumsAndLineEnds) {
-    TempDir dir;
-    Peer c;
-    kit::Recorder rec;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(ConvertFile(c, dir.write("h.csv", Records(3))), S_OK);
+TEST_F(Output, FixedHeaderSumsAndLineEnds) {
+    ASSERT_EQ(ConvertFile(dir.write("h.csv", Survey(3))), S_OK);
     const std::string bytes = TempDir::read(dir.file("h.EDT"));
     const auto img = kit::ReadEdt(bytes);
     ASSERT_EQ(img.problem, "");
@@ -101,16 +91,12 @@ TEST(Output, FixedHeaderSumsAndLineEnds) {
     EXPECT_EQ(lf, 21 + 3);
 }
 
-TEST(Output, SparseRecordAndSignedChecksum) {
-    TempDir dir;
-    Peer c;
-    kit::Recorder rec;
-    c.put_AppMessageWnd(&rec);
+TEST_F(Output, SparseRecordAndSignedChecksum) {
     // Column 4 carries a 0xB0 byte: it reaches the header's TND line and counts -80.
     // The second record ends before column 2: only easting and northing are filled.
     const std::string first = ",,,,\xB0" + std::string(29, ',') + ",";
-    ASSERT_EQ(ConvertFile(c, dir.write("s.csv", "titles\n" + first + "\n,\n")), S_OK);
-    const auto img = kit::ReadEdt(TempDir::read(dir.file("s.EDT")));
+    ASSERT_EQ(ConvertFile(dir.write("s.csv", "titles\n" + first + "\n,\n")), S_OK);
+    const auto img = Edt("s.EDT");
     ASSERT_EQ(img.problem, "");
     EXPECT_EQ(img.header[8], "TND  \xB0");  // column 35 not reached: no time
     EXPECT_EQ(kit::SignedSum("\xB0"), -80);
@@ -125,17 +111,13 @@ TEST(Output, SparseRecordAndSignedChecksum) {
 
 // One converter object, two files: the second file's header shows its own date and
 // time, or blanks, never those of the file before.
-TEST(Output, DateAndTimeStartAfreshForEveryFile) {
-    TempDir dir;
-    Peer c;
-    kit::Recorder rec;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(ConvertFile(c, dir.write("a.csv", Records(2))), S_OK);
-    EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("a.EDT"))).header[8], "TND 16:58:03 09/13/2011");
+TEST_F(Output, DateAndTimeStartAfreshForEveryFile) {
+    ASSERT_EQ(ConvertFile(dir.write("a.csv", Survey(2))), S_OK);
+    EXPECT_EQ(Edt("a.EDT").header[8], "TND 16:58:03 09/13/2011");
     // First record without columns 34 and 35; the second has them.
     const std::string noDate = std::string(31, ',') + "N 1\xC2\xB0" "0\xE2\x80\xB2" "0\xE2\x80\xB3,E 1,";
-    ASSERT_EQ(ConvertFile(c, dir.write("b.csv", "t\n" + noDate + "\n" + kit::kRecord + "\n")), S_OK);
-    const auto b = kit::ReadEdt(TempDir::read(dir.file("b.EDT")));
+    ASSERT_EQ(ConvertFile(dir.write("b.csv", "t\n" + noDate + "\n" + kit::kRecord + "\n")), S_OK);
+    const auto b = Edt("b.EDT");
     ASSERT_EQ(b.problem, "");
     EXPECT_EQ(b.header[8], "TND  ");
     EXPECT_EQ(b.header[12], "OFF 1 0.00 0.00 0.00 0.00 0.00 0.00 0.00");
@@ -143,14 +125,10 @@ TEST(Output, DateAndTimeStartAfreshForEveryFile) {
                                                      kit::SignedSum(b.header[12])));
 }
 
-TEST(Output, RecordCountAndProgressPerFile) {
-    TempDir dir;
-    Peer c;
-    kit::Recorder rec;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(ConvertFile(c, dir.write("a.csv", Records(40))), S_OK);
+TEST_F(Output, RecordCountAndProgressPerFile) {
+    ASSERT_EQ(ConvertFile(dir.write("a.csv", Survey(40))), S_OK);
     EXPECT_EQ(c.get_CSVRecords(), 40);
-    ASSERT_EQ(ConvertFile(c, dir.write("b.csv", Records(7))), S_OK);
+    ASSERT_EQ(ConvertFile(dir.write("b.csv", Survey(7))), S_OK);
     EXPECT_EQ(c.get_CSVRecords(), 7);
     EXPECT_EQ(rec.Count(WM_PERCENTDONE), 47);
     std::intptr_t last = -1;
@@ -163,18 +141,13 @@ TEST(Output, RecordCountAndProgressPerFile) {
     EXPECT_GT(last, 90);  // the line ends of the last records are all that is missing
 }
 
-TEST(Output, CrLfAndLfInputsGiveTheSameFile) {
-    TempDir dir;
-    Peer c;
-    kit::Recorder rec;
-    c.put_AppMessageWnd(&rec);
-    std::string lf = "titles\n";
-    for (int i = 0; i < 5; ++i) lf += std::string(kit::kRecord) + "\n";
-    ASSERT_EQ(ConvertFile(c, dir.write("lf.csv", lf)), S_OK);
-    ASSERT_EQ(ConvertFile(c, dir.write("crlf.csv", Records(5))), S_OK);
+TEST_F(Output, CrLfAndLfInputsGiveTheSameFile) {
+    std::string lf = Survey(5, "\n");
+    ASSERT_EQ(ConvertFile(dir.write("lf.csv", lf)), S_OK);
+    ASSERT_EQ(ConvertFile(dir.write("crlf.csv", Survey(5))), S_OK);
     EXPECT_EQ(TempDir::read(dir.file("lf.EDT")), TempDir::read(dir.file("crlf.EDT")));
     // No line end after the last record: it is still a record.
     lf.pop_back();
-    ASSERT_EQ(ConvertFile(c, dir.write("open.csv", lf)), S_OK);
+    ASSERT_EQ(ConvertFile(dir.write("open.csv", lf)), S_OK);
     EXPECT_EQ(TempDir::read(dir.file("open.EDT")), TempDir::read(dir.file("lf.EDT")));
 }

@@ -1,16 +1,14 @@
 // A read error part-way through a survey export (a failing disk, a lost network share)
 // must fail the conversion, never pass for the end of a shorter file.
+#include "ConverterTestKit.h"
 #include "TempDir.h"
-#include "ZeltoQvxConverter.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <sys/types.h>
-#include <vector>
 
 // The reader's way in for tests: opens the stream a path names (null: the real file).
 namespace zelto_detail {
@@ -19,31 +17,7 @@ extern std::FILE* (*g_openInputStream)(const char* path);
 
 namespace {
 
-class Recorder : public CConverterMessageWnd {
-public:
-    void Post(unsigned int message, std::uintptr_t, std::intptr_t) noexcept override {
-        std::lock_guard<std::mutex> lock(m);
-        ids.push_back(message);
-    }
-    int Count(unsigned int id) {
-        std::lock_guard<std::mutex> lock(m);
-        int n = 0;
-        for (unsigned int i : ids) n += i == id;
-        return n;
-    }
-    std::mutex m;
-    std::vector<unsigned int> ids;
-};
-
-const char kRecord[] =
-    ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"
-    "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3,,09/13/2011,16:58:03.25,7,,3.25,";
-
-std::string Survey(int records) {
-    std::string s = "titles\r\n";
-    for (int i = 0; i < records; ++i) s += std::string(kRecord) + "\r\n";
-    return s;
-}
+using kit::Survey;
 
 // A stream over the bytes of a file whose every read at or beyond `failAt` fails with EIO,
 // as a bad sector does; reads before it return at most `chunk` bytes.
@@ -91,23 +65,19 @@ public:
     FailingInput& operator=(const FailingInput&) = delete;
 };
 
-struct Outcome {
-    long status;
-    std::string error;
-    int records;
-    int errorPosts;
+struct Outcome : kit::Outcome {
+    int errorPosts = 0;
 };
 
-Outcome Convert(const std::string& csv) {
-    Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
-    Outcome o{};
-    o.status = c.ReadZeltoFile(csv);
-    if (o.status == S_OK) o.status = c.WriteQVXFile(csv);
-    c.GetLastError(o.error);
-    o.records = c.get_CSVRecords();
-    o.errorPosts = rec.Count(WM_CONVERTERERROR);
+// A whole conversion of `bytes` (also written to a file, which the stand-in stream
+// replaces) by a fresh converter, with the stream failing from byte `failAt` on.
+Outcome Convert(const TempDir& dir, const std::string& name, const std::string& bytes, std::size_t failAt) {
+    const std::string csv = dir.write(name, bytes);
+    FailingInput input(bytes, failAt);
+    kit::Wired<> w;
+    Outcome o;
+    static_cast<kit::Outcome&>(o) = kit::Convert(w.c, csv, csv);
+    o.errorPosts = w.rec.Count(WM_CONVERTERERROR);
     return o;
 }
 
@@ -117,10 +87,8 @@ TEST(ReadError, StreamWithoutFailureConvertsEveryRecord) {
     // The stand-in stream itself reads like the file: all 40 records, S_OK.
     TempDir dir;
     const std::string bytes = Survey(40);
-    const std::string csv = dir.write("whole.csv", bytes);
-    FailingInput input(bytes, bytes.size() + 1);
-    const Outcome o = Convert(csv);
-    EXPECT_EQ(o.status, S_OK);
+    const Outcome o = Convert(dir, "whole.csv", bytes, bytes.size() + 1);
+    EXPECT_EQ(o.result, S_OK);
     EXPECT_EQ(o.records, 40);
     EXPECT_EQ(o.errorPosts, 0);
 }
@@ -128,11 +96,9 @@ TEST(ReadError, StreamWithoutFailureConvertsEveryRecord) {
 TEST(ReadError, FailureMidFileFailsTheConversion) {
     TempDir dir;
     const std::string bytes = Survey(40);
-    const std::string csv = dir.write("midway.csv", bytes);
     // Past the title and the first record (the header's pass), inside record 20.
-    FailingInput input(bytes, bytes.size() / 2);
-    const Outcome o = Convert(csv);
-    EXPECT_EQ(o.status, E_FAIL);
+    const Outcome o = Convert(dir, "midway.csv", bytes, bytes.size() / 2);
+    EXPECT_EQ(o.result, E_FAIL);
     EXPECT_EQ(o.error, "Failed to parse CSV file.");
     EXPECT_EQ(o.errorPosts, 1);
     EXPECT_GT(o.records, 0);
@@ -142,22 +108,17 @@ TEST(ReadError, FailureMidFileFailsTheConversion) {
 TEST(ReadError, FailureJustAfterTheHeaderRecordFailsTheConversion) {
     TempDir dir;
     const std::string bytes = Survey(40);
-    const std::string csv = dir.write("early.csv", bytes);
     const std::size_t secondRecord = bytes.find('\n', bytes.find('\n') + 1) + 1;
-    FailingInput input(bytes, secondRecord);
-    const Outcome o = Convert(csv);
-    EXPECT_EQ(o.status, E_FAIL);
+    const Outcome o = Convert(dir, "early.csv", bytes, secondRecord);
+    EXPECT_EQ(o.result, E_FAIL);
     EXPECT_EQ(o.error, "Failed to parse CSV file.");
     EXPECT_EQ(o.records, 1);  // the first record was read whole and written before the failing read
 }
 
 TEST(ReadError, FailureOnTheFirstReadFailsTheConversion) {
     TempDir dir;
-    const std::string bytes = Survey(3);
-    const std::string csv = dir.write("first.csv", bytes);
-    FailingInput input(bytes, 0);
-    const Outcome o = Convert(csv);
-    EXPECT_EQ(o.status, E_FAIL);
+    const Outcome o = Convert(dir, "first.csv", Survey(3), 0);
+    EXPECT_EQ(o.result, E_FAIL);
     EXPECT_EQ(o.error, "Failed to parse CSV file.");
     EXPECT_EQ(o.records, 0);
 }

@@ -1,47 +1,19 @@
 // Whole files: line counts, progress and error messages, cancellation from
 // another thread, settings, and numbers that ignore a comma-decimal locale.
+#include "ConverterTestKit.h"
 #include "TempDir.h"
-#include "ZeltoQvxConverter.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <clocale>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace {
 
-class Recorder : public CConverterMessageWnd {
-public:
-    void Post(unsigned int message, std::uintptr_t wParam, std::intptr_t lParam) noexcept override {
-        std::lock_guard<std::mutex> lock(m);
-        messages.push_back({message, wParam, lParam});
-        if (message == WM_PERCENTDONE && onProgress) onProgress();
-    }
-    int Count(unsigned int id) {
-        std::lock_guard<std::mutex> lock(m);
-        int n = 0;
-        for (const auto& msg : messages) n += msg.id == id;
-        return n;
-    }
-    struct Msg { unsigned int id; std::uintptr_t w; std::intptr_t l; };
-    std::mutex m;
-    std::vector<Msg> messages;
-    std::function<void()> onProgress;
-};
-
-const char kRecord[] =
-    ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"
-    "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3,,09/13/2011,16:58:03.25,7,,3.25,";
-
-std::string Survey(int records) {
-    std::string s = "titles\r\n";
-    for (int i = 0; i < records; ++i) s += std::string(kRecord) + "\r\n";
-    return s;
-}
+using kit::Survey;
+using Wired = kit::Wired<>;
 
 int Lines(const std::string& bytes) {
     int n = 0;
@@ -54,24 +26,21 @@ int Lines(const std::string& bytes) {
 TEST(WholeFile, RecordsLinesAndProgress) {
     TempDir dir;
     const std::string csv = dir.write("a.csv", Survey(25));
-    Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
-    EXPECT_EQ(c.get_CSVRecords(), 0);
-    ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
-    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
-    EXPECT_EQ(c.get_CSVRecords(), 25);
+    Wired w;
+    EXPECT_EQ(w.c.get_CSVRecords(), 0);
+    ASSERT_EQ(w.c.ReadZeltoFile(csv), S_OK);
+    ASSERT_EQ(w.c.WriteQVXFile(""), S_OK);
+    EXPECT_EQ(w.c.get_CSVRecords(), 25);
     EXPECT_EQ(Lines(TempDir::read(dir.file("a.EDT"))), 21 + 25);
-    EXPECT_EQ(rec.Count(WM_PERCENTDONE), 25);
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
-    EXPECT_LT(rec.messages.back().l, 100);  // line ends are not counted
+    EXPECT_EQ(w.rec.Count(WM_PERCENTDONE), 25);
+    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
+    EXPECT_LT(w.rec.messages.back().l, 100);  // line ends are not counted
 }
 
 TEST(WholeFile, TitleOnlyAndEmptyInputs) {
     TempDir dir;
-    Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
+    Wired w;
+    auto& c = w.c;
     ASSERT_EQ(c.ReadZeltoFile(dir.write("t.csv", "titles\n")), S_OK);
     EXPECT_EQ(c.WriteQVXFile(""), S_OK);
     EXPECT_EQ(c.get_CSVRecords(), 0);
@@ -88,14 +57,13 @@ TEST(WholeFile, TitleOnlyAndEmptyInputs) {
 
 TEST(WholeFile, MissingInputAndUnwritableOutputAreReported) {
     TempDir dir;
-    Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
+    Wired w;
+    auto& c = w.c;
     std::string text;
     EXPECT_EQ(c.ReadZeltoFile(dir.file("nope.csv")), E_FAIL);
     c.GetLastError(text);
     EXPECT_EQ(text, "Failed to open CSV file.");
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
+    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
 
     ASSERT_EQ(c.ReadZeltoFile(dir.write("a.csv", Survey(2))), S_OK);
     std::filesystem::create_directory(dir.file("a.EDT"));  // the output name is taken by a folder
@@ -107,13 +75,12 @@ TEST(WholeFile, MissingInputAndUnwritableOutputAreReported) {
 TEST(WholeFile, CancelFromAnotherThreadEndsWithTheRecordsSoFar) {
     TempDir dir;
     const std::string csv = dir.write("big.csv", Survey(20000));
-    Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
+    Wired w;
+    auto& c = w.c;
     c.put_Cancel();  // before the run: forgotten by it
     std::atomic<bool> asked{false}, cancelled{false};
     std::thread canceller;  // joined below, so it never outlives the converter
-    rec.onProgress = [&] {
+    w.rec.onProgress = [&] {
         if (asked.exchange(true)) return;
         canceller = std::thread([&] { c.put_Cancel(); cancelled = true; });
         // The run takes milliseconds: wait (bounded) for the request, so that it
@@ -132,9 +99,8 @@ TEST(WholeFile, CancelFromAnotherThreadEndsWithTheRecordsSoFar) {
 }
 
 TEST(WholeFile, SettingsAndErrorInfo) {
-    Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
+    Wired w;
+    auto& c = w.c;
     for (long bad : {0L, -1L, 24L}) EXPECT_EQ(c.put_EllipsoidToUse(bad), E_FAIL);
     EXPECT_EQ(c.put_EllipsoidToUse(1), S_OK);
     EXPECT_EQ(c.put_EllipsoidToUse(23), S_OK);
@@ -142,14 +108,13 @@ TEST(WholeFile, SettingsAndErrorInfo) {
     std::string text;
     c.GetLastError(text);
     EXPECT_EQ(text, "");
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
+    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
 }
 
 TEST(WholeFile, SameBytesUnderACommaDecimalLocale) {
     TempDir dir;
-    CZeltoQvxConverter c;
-    Recorder rec;
-    c.put_AppMessageWnd(&rec);
+    Wired w;
+    auto& c = w.c;
     ASSERT_EQ(c.ReadZeltoFile(dir.write("a.csv", Survey(3))), S_OK);
     ASSERT_EQ(c.WriteQVXFile(""), S_OK);
     const std::string plain = TempDir::read(dir.file("a.EDT"));
