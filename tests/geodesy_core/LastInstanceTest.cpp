@@ -1,5 +1,6 @@
 // The debug log line written when the last live handle goes.
 #include "DebugLog.h"
+#include "ProjectionParams.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +12,13 @@ namespace {
 void Capture(const char* line, void* context) {
     static_cast<std::vector<std::string>*>(context)->emplace_back(line);
 }
-GeodesyParams Utm() {
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = 1.0;
-    p.scaleFactor = 0.9996;
-    return p;
-}
 }  // namespace
 
 TEST(LastInstance, WrittenOnceWhenTheLastHandleGoes) {
     std::vector<std::string> lines;
     SetDebugLogSink(Capture, &lines);
-    const GeodesyParams p = Utm();
+    GeodesyParams p = Wgs84(3);
+    p.scaleFactor = 0.9996;
     GEODESY a = CreateGeodesy(&p);
     GEODESY b = CreateGeodesy(&p);
     ASSERT_NE(a, nullptr);

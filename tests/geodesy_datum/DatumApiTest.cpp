@@ -1,9 +1,8 @@
 // The datum family and CreateFileGeodesy through the C interface: definition
 // files and grid files written by the tests, PROJ as the oracle.
-#include "GridFileWriter.h"
-#include "SuiteFolderTest.h"
 #include "InstallDir.h"
 #include "ProjOracle.h"
+#include "SuiteFolderTest.h"
 #include "TempDir.h"
 #include "vortan.h"
 
@@ -18,22 +17,11 @@
 
 namespace {
 
-class DefinitionFiles : public SuiteFolderTest {
-protected:
-    // A constant three-value grid over 30..36 N, 120..114 W.
-    void WriteConstantShiftGrid(const std::string& name, float dx, float dy, float dz) {
-        WriteConstantGrid(name, {dx, dy, dz});
-    }
-};
+using DefinitionFiles = SuiteFolderTest;
 
+// Transverse Mercator on WGS-84 about the Greenwich meridian.
 GEODESY Wgs84Handle() {
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = 1.0;
-    p.scaleFactor = 0.9996;
-    p.falseEasting = 500000.0;
+    const GeodesyParams p = Wgs84Tm(0);
     return CreateGeodesy(&p);
 }
 
@@ -75,15 +63,17 @@ TEST_F(DefinitionFiles, ProjectionValueIgnoresLetterCaseAndSectionIsChosen) {
 TEST_F(DefinitionFiles, FailuresGiveTheirCodes) {
     EXPECT_EQ(CreateFileGeodesy((dir.path() / "absent.ini").c_str(), "Geodesy"), nullptr);
     EXPECT_EQ(GetGeodesyError(), 5);
-    const auto noSection = Write("nosec.ini", "[Elsewhere]\nProjection=TME\n");
-    EXPECT_EQ(CreateFileGeodesy(noSection.c_str(), "Geodesy"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
-    const auto flat = Write("flat.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\n");
-    EXPECT_EQ(CreateFileGeodesy(flat.c_str(), "Geodesy"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 3);
-    const auto unknown = Write("unk.ini", "[Geodesy]\nProjection=XYZ\nFlattening=298\n");
-    EXPECT_EQ(CreateFileGeodesy(unknown.c_str(), "Geodesy"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
+    const struct {
+        const char* file;
+        const char* text;
+        int32_t code;
+    } refused[] = {{"nosec.ini", "[Elsewhere]\nProjection=TME\n", 5},
+                   {"flat.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\n", 3},
+                   {"unk.ini", "[Geodesy]\nProjection=XYZ\nFlattening=298\n", 5}};
+    for (const auto& c : refused) {
+        EXPECT_EQ(Open(c.text, c.file), nullptr) << c.file;
+        EXPECT_EQ(GetGeodesyError(), c.code) << c.file;
+    }
     EXPECT_EQ(CreateFileGeodesy(nullptr, "Geodesy"), nullptr);
     EXPECT_EQ(GetGeodesyError(), 5);
 }
@@ -102,9 +92,9 @@ TEST_F(DefinitionFiles, FlagWordsOfTheAdjustment) {
     } cases[] = {{"Yes", "1", 0x30001u}, {"1", "no", 0x10001u}, {"2", "true", 0x20001u},
                  {"no", "On", 0x20001u}, {"", "off", 0x00001u}};
     for (const Case& c : cases) {
-        const auto f = Write("adj.ini", std::string(kClarkeUtm11) + "AdjustType=1\nReverseX=" + c.x +
-                                            "\nReverseY=" + c.y + "\nAdjustScale=0\nAdjustRotation=90\n");
-        GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+        GEODESY h = Open(std::string(kClarkeUtm11) + "AdjustType=1\nReverseX=" + c.x + "\nReverseY=" + c.y +
+                             "\nAdjustScale=0\nAdjustRotation=90\n",
+                         "adj.ini");
         ASSERT_NE(h, nullptr);
         AdjustParams a{};
         GetAdjustment(h, &a);
@@ -116,10 +106,9 @@ TEST_F(DefinitionFiles, FlagWordsOfTheAdjustment) {
 }
 
 TEST_F(DefinitionFiles, DeltaKeysInFileUnits) {
-    const auto f = Write("delta.ini", std::string(kClarkeUtm11) +
-                                          "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\nDeltaScale=2.5\nDeltaRX=0.5\n"
-                                          "DeltaRY=-1\nDeltaRZ=1.5\n");
-    GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+    GEODESY h = Open(std::string(kClarkeUtm11) +
+                         "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\nDeltaScale=2.5\nDeltaRX=0.5\nDeltaRY=-1\nDeltaRZ=1.5\n",
+                     "delta.ini");
     ASSERT_NE(h, nullptr);
     EllDiffParams d{};
     GetEllDiff(h, &d);
@@ -135,18 +124,16 @@ TEST_F(DefinitionFiles, DeltaKeysInFileUnits) {
 
 TEST_F(DefinitionFiles, ImpossibleDeltaScaleIsRefused) {
     // -1000000 ppm is a scale of 0: the reverse would divide by it.
-    const auto f = Write("s0.ini", std::string(kClarkeUtm11) + "DeltaX=1\nDeltaScale=-1000000\n");
-    EXPECT_EQ(CreateFileGeodesy(f.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DeltaX=1\nDeltaScale=-1000000\n", "s0.ini"), nullptr);
     EXPECT_EQ(GetGeodesyError(), 7);
 }
 
 // ---- grids named in the definition ---------------------------------------
 
 TEST_F(DefinitionFiles, DynDatumFolderRuleAndPrecedenceOverDelta) {
-    WriteConstantShiftGrid("nad.grd", 8.0f, -160.0f, -176.0f);
+    WriteConstantGrid("nad.grd", {8.0f, -160.0f, -176.0f});
     for (const char* value : {"nad.grd", "C:\\Program Files\\Suite\\datum\\nad.grd", "/elsewhere/nad.grd"}) {
-        const auto f = Write("dyn.ini", std::string(kClarkeUtm11) + "DynDatum=" + value + "\nDeltaX=999\n");
-        GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+        GEODESY h = Open(std::string(kClarkeUtm11) + "DynDatum=" + value + "\nDeltaX=999\n", "dyn.ini");
         ASSERT_NE(h, nullptr) << value << " error " << GetGeodesyError();
         char path[300];
         ASSERT_EQ(GetEllModel(h, path, sizeof path), 1);
@@ -160,14 +147,12 @@ TEST_F(DefinitionFiles, DynDatumFolderRuleAndPrecedenceOverDelta) {
 }
 
 TEST_F(DefinitionFiles, MissingDynDatumFails) {
-    const auto f = Write("dyn.ini", std::string(kClarkeUtm11) + "DynDatum=absent.grd\n");
-    EXPECT_EQ(CreateFileGeodesy(f.c_str(), "Geodesy"), nullptr);
+    EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=absent.grd\n", "dyn.ini"), nullptr);
     EXPECT_EQ(GetGeodesyError(), 1);
 }
 
 TEST_F(DefinitionFiles, MissingGeoidGivesUsableHandleWithError9) {
-    const auto f = Write("geo.ini", std::string(kClarkeUtm11) + "OrthoHCorr=12.5\nGeoid=absent.geo\n");
-    GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+    GEODESY h = Open(std::string(kClarkeUtm11) + "OrthoHCorr=12.5\nGeoid=absent.geo\n", "geo.ini");
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(GetGeodesyError(), 9);
     char path[64];
@@ -181,10 +166,8 @@ TEST_F(DefinitionFiles, MissingGeoidGivesUsableHandleWithError9) {
 }
 
 TEST_F(DefinitionFiles, GeoidFromTheDatumFolderKeepsTheCorrection) {
-    WriteGridFile(DatumFolder("g.geo"), 24, 7, 1, -120.0f, 0.25f, 30.0f, 1.0f,
-                  [](int, int, int) { return -35.0f; });
-    const auto f = Write("geo.ini", std::string(kClarkeUtm11) + "OrthoHCorr=0.5\nGeoid=..\\x\\g.geo\n");
-    GEODESY h = CreateFileGeodesy(f.c_str(), "Geodesy");
+    WriteConstantGrid("g.geo", {-35.0f});
+    GEODESY h = Open(std::string(kClarkeUtm11) + "OrthoHCorr=0.5\nGeoid=..\\x\\g.geo\n", "geo.ini");
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(GetGeodesyError(), 0);
     double n = 0;
@@ -194,11 +177,9 @@ TEST_F(DefinitionFiles, GeoidFromTheDatumFolderKeepsTheCorrection) {
 }
 
 TEST_F(DefinitionFiles, ThreeValueGridEqualsTheSameSevenParameterShift) {
-    WriteConstantShiftGrid("c.grd", 8.0f, -160.0f, -176.0f);
-    const auto g = Write("g.ini", std::string(kClarkeUtm11) + "DynDatum=c.grd\n");
-    const auto d = Write("d.ini", std::string(kClarkeUtm11) + "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\n");
-    GEODESY hg = CreateFileGeodesy(g.c_str(), "Geodesy");
-    GEODESY hd = CreateFileGeodesy(d.c_str(), "Geodesy");
+    WriteConstantGrid("c.grd", {8.0f, -160.0f, -176.0f});
+    GEODESY hg = Open(std::string(kClarkeUtm11) + "DynDatum=c.grd\n", "g.ini");
+    GEODESY hd = Open(std::string(kClarkeUtm11) + "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\n", "d.ini");
     ASSERT_NE(hg, nullptr);
     ASSERT_NE(hd, nullptr);
     double la1 = 32.7 * kDeg, lo1 = -117.2 * kDeg, h1 = 10.0;
@@ -219,19 +200,16 @@ TEST_F(DefinitionFiles, ThreeValueGridEqualsTheSameSevenParameterShift) {
 }
 
 TEST_F(DefinitionFiles, GeoidGridIsNotADatumGrid) {
-    WriteGridFile(DatumFolder("one.geo"), 24, 7, 1, -120.0f, 0.25f, 30.0f, 1.0f,
-                  [](int, int, int) { return 1.0f; });
+    WriteConstantGrid("one.geo", {1.0f});
     GEODESY h = Wgs84Handle();
     EXPECT_EQ(SetEllModel(h, DatumFolder("one.geo").c_str()), 0);
     EXPECT_EQ(GetGeodesyError(), 3);
-    char path[8] = "x";
-    GetEllModel(h, path, sizeof path);
-    EXPECT_STREQ(path, "");
+    EXPECT_EQ(EllModel(h), "");
     DestroyGeodesy(h);
 }
 
 TEST_F(DefinitionFiles, EllModelPathIsCutToTheBuffer) {
-    WriteConstantShiftGrid("c.grd", 1.0f, 2.0f, 3.0f);
+    WriteConstantGrid("c.grd", {1.0f, 2.0f, 3.0f});
     GEODESY h = Wgs84Handle();
     ASSERT_EQ(SetEllModel(h, DatumFolder("c.grd").c_str()), 1);
     char small[6];
@@ -260,11 +238,7 @@ TEST(DatumApi, NullHandleGivesError2) {
 }
 
 TEST(DatumApi, WithoutDeltaNothingMovesEvenOnAnotherEllipsoid) {
-    GeodesyParams p{};
-    p.a = 6378388.0;
-    p.invFlattening = 297.0;
-    p.projection = 3;
-    p.unit = 1.0;
+    const GeodesyParams p = OnEllipsoid(6378388.0, 297.0, 3);
     GEODESY h = CreateGeodesy(&p);
     double lat = 0.9, lon = 0.1, height = 5.0;
     EXPECT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
@@ -342,11 +316,7 @@ TEST(DatumApi, EllConvOnTheOwnEllipsoidChangesNothingAndBadEllipsoidIsRefused) {
 // WGS84Conv is cart on WGS-84, the coordinate-frame Helmert and the inverse
 // cart on the project ellipsoid: PROJ's pipeline of the same three steps.
 TEST(DatumApi, Wgs84ConvMatchesProjPipelineWorldwide) {
-    GeodesyParams p{};
-    p.a = 6377397.155;
-    p.invFlattening = 299.1528128;
-    p.projection = 3;
-    p.unit = 1.0;
+    const GeodesyParams p = OnEllipsoid(6377397.155, 299.1528128, 3);
     GEODESY h = CreateGeodesy(&p);
     ASSERT_NE(h, nullptr);
     // EPSG's worked example parameters (WGS 84 to ED50-like frame, coordinate frame).

@@ -28,13 +28,7 @@
 
 namespace {
 
-class DefinitionCases : public SuiteFolderTest {
-protected:
-    GEODESY Open(const std::string& text) {
-        const std::string f = Write("case.ini", text);
-        return CreateFileGeodesy(f.c_str(), "Geodesy");
-    }
-};
+using DefinitionCases = SuiteFolderTest;
 
 std::string Name(GEODESY h, int32_t which) {
     char buf[64] = "?";
@@ -137,9 +131,7 @@ TEST_F(DefinitionCases, EmptyValuesTakeTheirDefaults) {
     GetEllDiff(h, &d);
     EXPECT_EQ(double(d.scale), 1.0);
     EXPECT_EQ(double(d.dx), 0.0);
-    char path[8] = "x";
-    GetEllModel(h, path, sizeof path);
-    EXPECT_STREQ(path, "");
+    EXPECT_EQ(EllModel(h), "");
     DestroyGeodesy(h);
 }
 
@@ -693,9 +685,7 @@ TEST_F(DefinitionCases, FailedSetEllModelLeavesNoDatum) {
     EXPECT_EQ(double(d.dx), 0.0);
     EXPECT_EQ(double(d.dz), 0.0);
     EXPECT_EQ(double(d.scale), 1.0);
-    char path[16] = "x";
-    GetEllModel(h, path, sizeof path);
-    EXPECT_STREQ(path, "");
+    EXPECT_EQ(EllModel(h), "");
     double lat = 32.7 * kDeg, lon = -117.2 * kDeg;
     ASSERT_EQ(WGS84Conv(h, &lat, &lon, nullptr), 1);
     EXPECT_EQ(lat, 32.7 * kDeg);
@@ -707,8 +697,7 @@ TEST_F(DefinitionCases, FailedSetEllModelLeavesNoDatum) {
     EXPECT_EQ(double(d.scale), -1.0);
     const EllDiffParams t{1, 2, 3, 1.0, 0, 0, 0};
     ASSERT_EQ(SetEllDiff(h, &t), 1);
-    GetEllModel(h, path, sizeof path);
-    EXPECT_STREQ(path, "");
+    EXPECT_EQ(EllModel(h), "");
     GetEllDiff(h, &d);
     EXPECT_EQ(double(d.dz), 3.0);
     DestroyGeodesy(h);

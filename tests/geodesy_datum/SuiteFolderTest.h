@@ -1,13 +1,15 @@
 // The fixture of the definition-file tests: the suite's directory
 // (QVO_BRAMIX) is a temporary folder with a "datum" folder in it, where
 // the tests write definition and grid files. Also the angles the datum
-// tests compare with.
+// tests compare with (degrees come with the projection records).
 #ifndef VORTAN_TESTS_SUITEFOLDERTEST_H
 #define VORTAN_TESTS_SUITEFOLDERTEST_H
 
 #include "GridFileWriter.h"
 #include "InstallDir.h"
+#include "ProjectionParams.h"
 #include "TempDir.h"
+#include "vortan.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +18,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr double kDeg = 0.017453292519943295;
 inline constexpr double kSec = 3.14159265358979323846 / 648000.0;
 // 1 mm on the earth's surface, as an angle.
 inline constexpr double kMmAngle = 1e-3 / 6.4e6;
@@ -37,6 +38,10 @@ protected:
         ResetInstallDirCache();
     }
     std::string Write(const std::string& name, const std::string& text) { return dir.write(name, text); }
+    // The handle of the [Geodesy] section of a definition file of this text.
+    GEODESY Open(const std::string& text, const std::string& name = "case.ini") {
+        return CreateFileGeodesy(Write(name, text).c_str(), "Geodesy");
+    }
     std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
     // A grid over 30..36 N, 120..114 W with the same values at every node.
     void WriteConstantGrid(const std::string& name, std::vector<float> values) {
@@ -45,5 +50,12 @@ protected:
     }
     TempDir dir;
 };
+
+// The datum grid's path as GetEllModel writes it: "" where the handle has none.
+inline std::string EllModel(GEODESY h) {
+    char path[300] = "x";
+    GetEllModel(h, path, sizeof path);
+    return path;
+}
 
 #endif

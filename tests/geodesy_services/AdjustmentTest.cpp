@@ -2,6 +2,7 @@
 // with its axis reversal, the fixed conversions of types 2 and 3, the chain
 // conversions of types 4 to 16, and the exported setter and getter.
 #include "Adjustment.h"
+#include "ProjectionParams.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
@@ -12,21 +13,9 @@
 
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180.0;
-
-GeodesyParams Utm31(double unit = 1.0) {
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = unit;
-    p.scaleFactor = 0.9996;
-    p.centralMeridian = 3.0 * kDeg;
-    p.falseEasting = 500000.0 / unit;
-    return p;
-}
-
-AdjustParams Similarity(uint32_t typeWord, double rotation = 0.0, double scale = 1.0) {
+// A record of the given type word without origin or shift: for type 1 a
+// similarity of the given rotation and scale, the other types ignore both.
+AdjustParams OfType(uint32_t typeWord, double rotation = 0.0, double scale = 1.0) {
     return AdjustParams{typeWord, 0.0, 0.0, rotation, scale, 0.0, 0.0};
 }
 
@@ -38,6 +27,18 @@ double Expanded(const std::vector<double>& c, int32_t degree, double p, double q
         for (int32_t j = 0; j <= degree - i; ++j) sum += c[k++] * std::pow(p, i) * std::pow(q, j);
     return sum;
 }
+
+// A UTM zone 31 handle for the exported setter and getter.
+class AdjustApi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const GeodesyParams p = Utm(31);
+        h = CreateGeodesy(&p);
+        ASSERT_NE(h, nullptr);
+    }
+    void TearDown() override { DestroyGeodesy(h); }
+    GEODESY h = nullptr;
+};
 
 }  // namespace
 
@@ -52,23 +53,18 @@ TEST(AdjustPolynomial, CoefficientOrderIsByPowerOfPThenOfQ) {
         c[k] = 1.0;
         EXPECT_EQ(EvaluatePolynomial(c, 2, p, q), expected[k]) << "c" << k;
     }
-    // Degree 5: c6 is the first-order term in p, c5 the q^5 term, c20 p^5.
-    std::vector<double> c(21, 0.0);
-    c[6] = 1.0;
-    EXPECT_EQ(EvaluatePolynomial(c.data(), 5, 2.0, 7.0), 2.0);
-    c[6] = 0.0;
-    c[5] = 1.0;
-    EXPECT_EQ(EvaluatePolynomial(c.data(), 5, 2.0, 7.0), 16807.0);
-    c[5] = 0.0;
-    c[20] = 1.0;
-    EXPECT_EQ(EvaluatePolynomial(c.data(), 5, 2.0, 7.0), 32.0);
-    // Degree 7: c8 is the first-order term in p, c9 the p q term.
-    std::vector<double> d(36, 0.0);
-    d[8] = 1.0;
-    EXPECT_EQ(EvaluatePolynomial(d.data(), 7, 2.0, 7.0), 2.0);
-    d[8] = 0.0;
-    d[9] = 1.0;
-    EXPECT_EQ(EvaluatePolynomial(d.data(), 7, 2.0, 7.0), 14.0);
+    // At p = 2, q = 7. Degree 5: c6 is the first-order term in p, c5 the q^5
+    // term, c20 p^5. Degree 7: c8 is the first-order term in p, c9 the p q term.
+    const struct {
+        int32_t degree;
+        size_t term;
+        double value;
+    } single[] = {{5, 6, 2.0}, {5, 5, 16807.0}, {5, 20, 32.0}, {7, 8, 2.0}, {7, 9, 14.0}};
+    for (const auto& t : single) {
+        std::vector<double> c(static_cast<size_t>((t.degree + 1) * (t.degree + 2) / 2), 0.0);
+        c[t.term] = 1.0;
+        EXPECT_EQ(EvaluatePolynomial(c.data(), t.degree, 2.0, 7.0), t.value) << "degree " << t.degree << " c" << t.term;
+    }
 }
 
 TEST(AdjustPolynomial, HornerMatchesTheExpandedSumForEveryDegreeUsed) {
@@ -88,7 +84,7 @@ TEST(AdjustPolynomial, HornerMatchesTheExpandedSumForEveryDegreeUsed) {
 // ---- type 1 -----------------------------------------------------------------
 
 TEST(AdjustSimilarity, IdentityParametersLeaveThePointAlone) {
-    const AdjustParams a = Similarity(1);
+    const AdjustParams a = OfType(1);
     double x = 431234.5, y = 5812345.25;
     AdjustForward(a, x, y);
     EXPECT_EQ(x, 431234.5);
@@ -99,7 +95,7 @@ TEST(AdjustSimilarity, IdentityParametersLeaveThePointAlone) {
 }
 
 TEST(AdjustSimilarity, QuarterTurnMapsUnitEastToUnitSouth) {
-    const AdjustParams a = Similarity(1, std::numbers::pi / 2);
+    const AdjustParams a = OfType(1, std::numbers::pi / 2);
     double x = 1.0, y = 0.0;
     AdjustForward(a, x, y);
     EXPECT_NEAR(x, 0.0, 1e-15);
@@ -137,12 +133,12 @@ TEST(AdjustSimilarity, TypesZeroAndAboveSixteenDoNothing) {
 
 TEST(AdjustFixed, ForwardAtItsOriginGivesTheNegatedConstantTerms) {
     double x = 678360.656, y = 6140437.158;
-    AdjustForward(AdjustParams{2u, 0, 0, 0, 1.0, 0, 0}, x, y);
+    AdjustForward(OfType(2u), x, y);
     EXPECT_DOUBLE_EQ(x, -118722.22369);
     EXPECT_DOUBLE_EQ(y, 106064.77821);
     x = 540369.219;
     y = 6219828.218;
-    AdjustForward(AdjustParams{3u, 0, 0, 0, 1.0, 0, 0}, x, y);
+    AdjustForward(OfType(3u), x, y);
     EXPECT_DOUBLE_EQ(x, -255149.27276);
     EXPECT_DOUBLE_EQ(y, 188195.93793);
 }
@@ -154,7 +150,7 @@ TEST(AdjustFixed, ForwardAndReverseListsAreMutualInversesToFirstOrder) {
     // mistyped constant or first-order term would not.
     struct Case { uint32_t type; double x0, y0; };
     for (const Case& c : {Case{2u, 678360.656, 6140437.158}, Case{3u, 540369.219, 6219828.218}}) {
-        const AdjustParams a{c.type, 0, 0, 0, 1.0, 0, 0};
+        const AdjustParams a = OfType(c.type);
         for (double dx : {-3000.0, 0.0, 2500.0})
             for (double dy : {-2000.0, 0.0, 3500.0}) {
                 double x = c.x0 + dx, y = c.y0 + dy;
@@ -169,8 +165,8 @@ TEST(AdjustFixed, ForwardAndReverseListsAreMutualInversesToFirstOrder) {
 
 TEST(AdjustFixed, ReverseBitsPlayNoPart) {
     double x1 = 678000.0, y1 = 6141000.0, x2 = x1, y2 = y1;
-    AdjustForward(AdjustParams{2u, 0, 0, 0, 1.0, 0, 0}, x1, y1);
-    AdjustForward(AdjustParams{2u | kReverseXBit | kReverseYBit, 0, 0, 0, 1.0, 0, 0}, x2, y2);
+    AdjustForward(OfType(2u), x1, y1);
+    AdjustForward(OfType(2u | kReverseXBit | kReverseYBit), x2, y2);
     EXPECT_EQ(x1, x2);
     EXPECT_EQ(y1, y2);
 }
@@ -181,7 +177,7 @@ TEST(AdjustChain, AtTheForwardOriginTheResultIsTheOffsetsLessTheConstantTerms) {
     for (uint32_t type = 4; type <= 16; ++type) {
         const ChainConversion& t = *ChainConversionRow(type);
         double x = t.b[3] * kChainMetres, y = t.b[2] * kChainMetres;
-        AdjustForward(AdjustParams{type, 0, 0, 0, 1.0, 0, 0}, 1.0, x, y);
+        AdjustForward(OfType(type), 1.0, x, y);
         EXPECT_NEAR(x / kChainMetres, t.b[1] - t.px[0], 1e-9) << type;
         EXPECT_NEAR(y / kChainMetres, t.b[0] - t.py[0], 1e-9) << type;
     }
@@ -192,7 +188,7 @@ TEST(AdjustChain, AtTheForwardOriginTheResultIsTheOffsetsLessTheConstantTerms) {
 TEST(AdjustChain, SameResultWhateverTheUnitFactor) {
     const double usFoot = 0.3048006096;
     for (uint32_t type = 4; type <= 16; ++type) {
-        const AdjustParams a{type, 0, 0, 0, 1.0, 0, 0};
+        const AdjustParams a = OfType(type);
         const ChainConversion& t = *ChainConversionRow(type);
         const double xm = (t.b[3] + 1234.5) * kChainMetres, ym = (t.b[2] - 2345.6) * kChainMetres;
         double x1 = xm, y1 = ym, x2 = xm / usFoot, y2 = ym / usFoot;
@@ -212,7 +208,7 @@ TEST(AdjustChain, RoundTripComesBackWithinTheCurvatureOfTheConversion) {
     // trip is not exact; 500 and 400 chains from the origin of each
     // conversion it stays within 0.015 chains (measured, type 15 largest).
     for (uint32_t type = 4; type <= 16; ++type) {
-        const AdjustParams a{type, 0, 0, 0, 1.0, 0, 0};
+        const AdjustParams a = OfType(type);
         const ChainConversion& t = *ChainConversionRow(type);
         const double x0 = (t.b[3] + 500.0) * kChainMetres, y0 = (t.b[2] - 400.0) * kChainMetres;
         double x = x0, y = y0;
@@ -225,13 +221,10 @@ TEST(AdjustChain, RoundTripComesBackWithinTheCurvatureOfTheConversion) {
 
 // ---- exported setter and getter, through GeoXY and XYGeo ---------------------------
 
-TEST(AdjustApi, ReverseXNegatesInGeoXYAndAgainInXYGeo) {
-    const GeodesyParams p = Utm31();
-    GEODESY h = CreateGeodesy(&p);
-    ASSERT_NE(h, nullptr);
+TEST_F(AdjustApi, ReverseXNegatesInGeoXYAndAgainInXYGeo) {
     double x0 = 0.0, y0 = 0.0;
     ASSERT_EQ(GeoXY(h, &x0, &y0, 52.0 * kDeg, 4.0 * kDeg), 1);
-    const AdjustParams a = Similarity(1u | kReverseXBit);
+    const AdjustParams a = OfType(1u | kReverseXBit);
     ASSERT_EQ(SetAdjustment(h, &a), 1);
     double x = 0.0, y = 0.0;
     ASSERT_EQ(GeoXY(h, &x, &y, 52.0 * kDeg, 4.0 * kDeg), 1);
@@ -241,13 +234,9 @@ TEST(AdjustApi, ReverseXNegatesInGeoXYAndAgainInXYGeo) {
     ASSERT_EQ(XYGeo(h, x, y, &lat, &lon), 1);
     EXPECT_NEAR(lat, 52.0 * kDeg, 1e-11);
     EXPECT_NEAR(lon, 4.0 * kDeg, 1e-11);
-    DestroyGeodesy(h);
 }
 
-TEST(AdjustApi, ScaleZeroIsRefusedAndThePreviousAdjustmentKept) {
-    const GeodesyParams p = Utm31();
-    GEODESY h = CreateGeodesy(&p);
-    ASSERT_NE(h, nullptr);
+TEST_F(AdjustApi, ScaleZeroIsRefusedAndThePreviousAdjustmentKept) {
     const AdjustParams first{1u, 1.0, 2.0, 0.5, -1.0, 3.0, 4.0};  // scale -1 is accepted
     ASSERT_EQ(SetAdjustment(h, &first), 1);
     EXPECT_EQ(GetGeodesyError(), 0);
@@ -266,13 +255,9 @@ TEST(AdjustApi, ScaleZeroIsRefusedAndThePreviousAdjustmentKept) {
     char word[16];
     ASSERT_EQ(GetLocalName(h, 7, "eng", word, sizeof word), 1);
     EXPECT_STREQ(word, "easting");  // the refused record changed no name
-    DestroyGeodesy(h);
 }
 
-TEST(AdjustApi, NewHandleHoldsNoAdjustmentAndNullsAreError2) {
-    const GeodesyParams p = Utm31();
-    GEODESY h = CreateGeodesy(&p);
-    ASSERT_NE(h, nullptr);
+TEST_F(AdjustApi, NewHandleHoldsNoAdjustmentAndNullsAreError2) {
     AdjustParams got{7u, 1, 1, 1, 0, 1, 1};
     ASSERT_EQ(GetAdjustment(h, &got), 1);
     EXPECT_EQ(got.typeWord, 0u);
@@ -286,5 +271,4 @@ TEST(AdjustApi, NewHandleHoldsNoAdjustmentAndNullsAreError2) {
     EXPECT_EQ(GetGeodesyError(), 2);
     EXPECT_EQ(GetAdjustment(nullptr, &got), 0);
     EXPECT_EQ(GetGeodesyError(), 2);
-    DestroyGeodesy(h);
 }

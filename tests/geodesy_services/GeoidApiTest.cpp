@@ -1,6 +1,7 @@
 // SetGeoid, GetGeoid and Undulation through the exported functions, with
 // geoid grids written by the tests.
 #include "GridWriter.h"
+#include "ProjectionParams.h"
 #include "TempDir.h"
 #include "vortan.h"
 
@@ -10,24 +11,9 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <numbers>
 #include <string>
 
 namespace {
-
-constexpr double kDeg = std::numbers::pi / 180.0;
-
-GeodesyParams Utm31() {
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = 1.0;
-    p.scaleFactor = 0.9996;
-    p.centralMeridian = 3.0 * kDeg;
-    p.falseEasting = 500000.0;
-    return p;
-}
 
 // A geoid of 30 x 11 nodes, 6 arc-minutes apart, south-west corner at
 // 52 N 4 E; the undulation rises 1 cm per column and 10 cm per row.
@@ -47,7 +33,7 @@ GridSpec Geoid() {
 class GeoidApi : public ::testing::Test {
 protected:
     void SetUp() override {
-        const GeodesyParams p = Utm31();
+        const GeodesyParams p = Utm(31);
         h = CreateGeodesy(&p);
         ASSERT_NE(h, nullptr);
         path = dir.write("nl.geo", GridBytes(Geoid()));
@@ -120,7 +106,7 @@ TEST_F(GeoidApi, HostileGridFilesAreError9) {
     // The huge grid's header record is 2 GiB of which only the first 96 bytes
     // are not zero: written sparse, so the test costs neither the memory nor
     // the disk (the reader sees the same bytes as from GridBytes(huge)).
-    const std::string p = dir.write("huge.geo", GridHeader(huge, 96));
+    const std::string p = dir.write("huge.geo", GridHeaderBytes(huge, 96));
     std::filesystem::resize_file(p, 4 + 4 * std::uintmax_t{1u << 29});
     EXPECT_EQ(SetGeoid(h, p.c_str(), 0.0), 0);
     EXPECT_EQ(GetGeodesyError(), 9);

@@ -28,7 +28,7 @@ void PutLE(std::string& bytes, size_t at, T v) {
     for (size_t i = 0; i < sizeof(T); ++i) bytes[at + i] = static_cast<char>(b[i]);
 }
 
-inline std::string GridHeader(const GridSpec& g, int64_t recordSize) {
+inline std::string GridHeaderBytes(const GridSpec& g, int64_t recordSize) {
     std::string h(static_cast<size_t>(recordSize > 96 ? recordSize : 96), '\0');
     std::memcpy(h.data(), g.description.data(), g.description.size() < 30 ? g.description.size() : 30);
     if (g.signature != nullptr) {
@@ -48,7 +48,7 @@ inline std::string GridHeader(const GridSpec& g, int64_t recordSize) {
 
 inline std::string GridBytes(const GridSpec& g) {
     const int64_t recordSize = 4 + 4 * int64_t{g.cols} * g.values;
-    std::string bytes = GridHeader(g, recordSize);
+    std::string bytes = GridHeaderBytes(g, recordSize);
     const int32_t rows = g.rowsWritten < 0 ? g.rows : g.rowsWritten;
     for (int32_t r = 0; r < rows; ++r) {
         std::string rec(static_cast<size_t>(recordSize), '\0');

@@ -1,5 +1,6 @@
 // The unit table, HConvert and VConvert, and the local names of units and
 // axes in English, French and Spanish.
+#include "ProjectionParams.h"
 #include "Units.h"
 #include "vortan.h"
 
@@ -8,21 +9,15 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
-#include <numbers>
 #include <string>
 
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180.0;
-
+// UTM zone 31 in the given unit, without the false easting: the names and
+// unit conversions of the grid do not depend on it.
 GEODESY Handle(double unit) {
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = unit;
-    p.scaleFactor = 0.9996;
-    p.centralMeridian = 3.0 * kDeg;
+    GeodesyParams p = Utm(31, unit);
+    p.falseEasting = 0.0;
     return CreateGeodesy(&p);
 }
 
@@ -32,6 +27,18 @@ std::string Name(GEODESY h, int32_t which, const char* language) {
     if (GetLocalName(h, which, language, buffer, sizeof buffer) != 1)
         return "<" + std::to_string(GetGeodesyError()) + ">" + buffer;
     return buffer;
+}
+
+// What GetLocalName gives for `which` in `language`.
+struct NameCase {
+    int32_t which;
+    const char* language;
+    const char* text;
+};
+
+void ExpectNames(GEODESY h, std::initializer_list<NameCase> cases) {
+    for (const NameCase& c : cases)
+        EXPECT_EQ(Name(h, c.which, c.language), c.text) << c.which << " " << (c.language ? c.language : "(null)");
 }
 
 }  // namespace
@@ -76,15 +83,15 @@ TEST(UnitConvert, UsFeetToMetresAndBack) {
 TEST(LocalNames, UsFeetInEnglishAndInFrenchWrittenInCapitals) {
     GEODESY h = Handle(0.3048006096);
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(Name(h, 3, "eng"), "ftUS");
-    EXPECT_EQ(Name(h, 1, "eng"), "foot (US)");
-    EXPECT_EQ(Name(h, 2, "eng"), "feet (US)");
-    EXPECT_EQ(Name(h, 1, "FRA"), "pied (US)");
-    EXPECT_EQ(Name(h, 2, "Fra"), "pieds (US)");
-    EXPECT_EQ(Name(h, 3, "FRA"), "ftUS");  // no French abbreviations
-    EXPECT_EQ(Name(h, 1, "esp"), "pie (US)");
-    EXPECT_EQ(Name(h, 5, "ESP"), "pies (US)");
-    EXPECT_EQ(Name(h, 6, "esp"), "ftUS");
+    ExpectNames(h, {{3, "eng", "ftUS"},
+                    {1, "eng", "foot (US)"},
+                    {2, "eng", "feet (US)"},
+                    {1, "FRA", "pied (US)"},
+                    {2, "Fra", "pieds (US)"},
+                    {3, "FRA", "ftUS"},  // no French abbreviations
+                    {1, "esp", "pie (US)"},
+                    {5, "ESP", "pies (US)"},
+                    {6, "esp", "ftUS"}});
     EXPECT_EQ(GetGeodesyError(), 0);
     DestroyGeodesy(h);
 }
@@ -92,28 +99,27 @@ TEST(LocalNames, UsFeetInEnglishAndInFrenchWrittenInCapitals) {
 TEST(LocalNames, AccentedFrenchTextsAreWindows1252Bytes) {
     GEODESY h = Handle(1.0);
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(Name(h, 1, "fra"), "m\xE8tre");
-    EXPECT_EQ(Name(h, 2, "fra"), "m\xE8tres");
+    ExpectNames(h, {{1, "fra", "m\xE8tre"},
+                    {2, "fra", "m\xE8tres"},
+                    {1, "esp", "metro"},
+                    {7, "fra", "est"},
+                    {9, "esp", "norte"},
+                    {8, "esp", "X"},
+                    {10, "fra", "Y"}});
     EXPECT_EQ(std::string(NameString(137)), "cha\xEEne");
     EXPECT_EQ(std::string(NameString(179)), "cha\xEEnes (Sears)");
-    EXPECT_EQ(Name(h, 1, "esp"), "metro");
-    EXPECT_EQ(Name(h, 7, "fra"), "est");
-    EXPECT_EQ(Name(h, 9, "esp"), "norte");
-    EXPECT_EQ(Name(h, 8, "esp"), "X");
-    EXPECT_EQ(Name(h, 10, "fra"), "Y");
     DestroyGeodesy(h);
 }
 
 TEST(LocalNames, ChineseJapaneseAndUnknownLanguagesFallBackToEnglish) {
     GEODESY h = Handle(1852.0);
     ASSERT_NE(h, nullptr);
-    for (const char* language : std::initializer_list<const char*>{"chs", "JPN", "deu", "", nullptr}) {
-        EXPECT_EQ(Name(h, 1, language), "nautical mile");
-        EXPECT_EQ(Name(h, 2, language), "nautical miles");
-        EXPECT_EQ(Name(h, 3, language), "NM");
-        EXPECT_EQ(Name(h, 7, language), "easting");
-        EXPECT_EQ(Name(h, 10, language), "Y");
-    }
+    for (const char* language : std::initializer_list<const char*>{"chs", "JPN", "deu", "", nullptr})
+        ExpectNames(h, {{1, language, "nautical mile"},
+                        {2, language, "nautical miles"},
+                        {3, language, "NM"},
+                        {7, language, "easting"},
+                        {10, language, "Y"}});
     EXPECT_EQ(LanguageOffset("chs"), 300);
     EXPECT_EQ(LanguageOffset("jpn"), 400);
     EXPECT_EQ(LanguageOffset("fraX"), 0);
@@ -161,20 +167,14 @@ TEST(LocalNames, AxisNamesFollowTheReversalOfTypeOne) {
     ASSERT_NE(h, nullptr);
     const AdjustParams reverseX{1u | 0x10000u, 0, 0, 0, 1.0, 0, 0};
     ASSERT_EQ(SetAdjustment(h, &reverseX), 1);
-    EXPECT_EQ(Name(h, 7, "eng"), "westing");
-    EXPECT_EQ(Name(h, 8, "eng"), "Y");
-    EXPECT_EQ(Name(h, 9, "eng"), "northing");
-    EXPECT_EQ(Name(h, 7, "fra"), "ouest");
+    ExpectNames(h, {{7, "eng", "westing"}, {8, "eng", "Y"}, {9, "eng", "northing"}, {7, "fra", "ouest"}});
     // Type 0 afterwards changes no name: still westing.
     const AdjustParams none{0u, 0, 0, 0, 1.0, 0, 0};
     ASSERT_EQ(SetAdjustment(h, &none), 1);
     EXPECT_EQ(Name(h, 7, "eng"), "westing");
     const AdjustParams reverseY{1u | 0x20000u, 0, 0, 0, 1.0, 0, 0};
     ASSERT_EQ(SetAdjustment(h, &reverseY), 1);
-    EXPECT_EQ(Name(h, 7, "eng"), "easting");
-    EXPECT_EQ(Name(h, 9, "eng"), "southing");
-    EXPECT_EQ(Name(h, 10, "esp"), "X");
-    EXPECT_EQ(Name(h, 9, "esp"), "sur");
+    ExpectNames(h, {{7, "eng", "easting"}, {9, "eng", "southing"}, {10, "esp", "X"}, {9, "esp", "sur"}});
     DestroyGeodesy(h);
 }
 

@@ -1,5 +1,6 @@
 // Transverse Mercator against the UTM zone 31N example and PROJ's tmerc.
 #include "ProjOracle.h"
+#include "ProjectionParams.h"
 #include "TransverseMercator.h"
 #include "vortan.h"
 
@@ -8,24 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-
-namespace {
-
-constexpr double kDeg = std::numbers::pi / 180.0;
-
-GeodesyParams Utm(int zone, double unit = 1.0) {
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = unit;
-    p.scaleFactor = 0.9996;
-    p.centralMeridian = (zone * 6 - 183) * kDeg;
-    p.falseEasting = 500000.0 / unit;
-    return p;
-}
-
-}  // namespace
 
 TEST(TransverseMercator, Utm31NorthExample) {
     const TransverseMercator tm(Utm(31));
