@@ -2,6 +2,7 @@
 // conterminous United States grid), its failure cases and PROJ's aea.
 #include "Albers.h"
 #include "ProjOracle.h"
+#include "ProjectionSweep.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 #include <limits>
 #include <numbers>
 #include <string>
+
+using namespace projection_sweep;
 
 namespace {
 
@@ -40,17 +43,12 @@ GeodesyParams Aea(double a, double invF, double lat0, double lon0, double north,
 // The published example: Clarke 1866, parallels 29.5 and 45.5 N, origin 23 N 96 W.
 GeodesyParams Conus() { return Aea(6378206.4, 294.9786982, 23, -96, 29.5, 45.5); }
 
-std::string Full(double v) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", v);
-    return buf;
-}
-
 std::string ProjAea(const GeodesyParams& p) {
-    return "+proj=aea +a=" + Full(p.a) + " +rf=" + Full(p.invFlattening) + " +lat_0=" + Full(p.refLatitude / kDeg) +
-           " +lon_0=" + Full(p.centralMeridian / kDeg) + " +lat_1=" + Full(p.northParallel / kDeg) +
-           " +lat_2=" + Full(p.southParallel / kDeg) + " +x_0=" + Full(p.falseEasting * p.unit) +
-           " +y_0=" + Full(p.falseNorthing * p.unit) + " +to_meter=" + Full(p.unit) + " +no_defs";
+    return "+proj=aea +a=" + Digits(p.a) + " +rf=" + Digits(p.invFlattening) +
+           " +lat_0=" + Digits(p.refLatitude / kDeg) + " +lon_0=" + Digits(p.centralMeridian / kDeg) +
+           " +lat_1=" + Digits(p.northParallel / kDeg) +
+           " +lat_2=" + Digits(p.southParallel / kDeg) + " +x_0=" + Digits(p.falseEasting * p.unit) +
+           " +y_0=" + Digits(p.falseNorthing * p.unit) + " +to_meter=" + Digits(p.unit) + " +no_defs";
 }
 
 // The inverse latitude exactly as the defining formulas give it.
@@ -308,65 +306,40 @@ TEST(AlbersExample, SteepConeKeepsItsQuadrant) {
 }
 
 TEST(AlbersOracle, AgreesWithProjAea) {
+    // Each grid over its working area, 20 x 20 stations.
     struct Case {
         const char* name;
         GeodesyParams p;
-        double lat0, lat1, lon0, lon1;
+        Area area;
     } cases[] = {
-        {"conterminous US (Clarke 1866)", Conus(), 20, 52, -128, -64},
-        {"Australia (GRS 80)", Aea(6378137.0, 298.257222101, 0, 132, -18, -36), -45, -9, 110, 156},
-        {"Europe one parallel", Aea(6378137.0, 298.257223563, 52, 10, 52, 52, 4321000, 3210000), 34, 72, -25, 45},
-        {"Alaska ft", Aea(6378137.0, 298.257222101, 50, -154, 55, 65, 1000000, 0, 0.3048006096012192), 51, 72,
-         -180, -128},
+        {"conterminous US (Clarke 1866)", Conus(), {20, 52, 20, -128, -64, 20}},
+        {"Australia (GRS 80)", Aea(6378137.0, 298.257222101, 0, 132, -18, -36), {-45, -9, 20, 110, 156, 20}},
+        {"Europe one parallel", Aea(6378137.0, 298.257223563, 52, 10, 52, 52, 4321000, 3210000),
+         {34, 72, 20, -25, 45, 20}},
+        {"Alaska ft", Aea(6378137.0, 298.257222101, 50, -154, 55, 65, 1000000, 0, 0.3048006096012192),
+         {51, 72, 20, -180, -128, 20}},
     };
-    double worstFwd = 0, worstInv = 0;
+    GroundDifferences worst;
     for (const Case& c : cases) {
-        const Albers al(c.p);
-        const ProjOracle proj(ProjAea(c.p));
-        double fwd = 0, inv = 0;
-        constexpr int kN = 20;
-        for (int i = 0; i < kN; ++i) {
-            for (int j = 0; j < kN; ++j) {
-                const double lat = (c.lat0 + (c.lat1 - c.lat0) * i / (kN - 1)) * kDeg;
-                const double lon = (c.lon0 + (c.lon1 - c.lon0) * j / (kN - 1)) * kDeg;
-                double x, y, px, py;
-                ASSERT_EQ(al.Forward(x, y, lat, lon).take(), 0u);
-                ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-                fwd = std::max(fwd, std::hypot(x - px, y - py) * c.p.unit);
-                double rlat, rlon, plat, plon;
-                ASSERT_EQ(al.Inverse(px, py, rlat, rlon).take(), 0u);
-                ASSERT_TRUE(proj.Inverse(px, py, plat, plon));
-                inv = std::max(inv, std::hypot((rlat - plat) * 6.4e6, (rlon - plon) * 6.4e6 * std::cos(plat)));
-            }
-        }
-        std::printf("[ aea      ] %-30s fwd %.2e m  inv %.2e m\n", c.name, fwd, inv);
-        EXPECT_LT(fwd, 1e-6) << c.name;
-        EXPECT_LT(inv, 1e-6) << c.name;
-        worstFwd = std::max(worstFwd, fwd);
-        worstInv = std::max(worstInv, inv);
+        GroundDifferences d;
+        ASSERT_NO_FATAL_FAILURE(d = SweepOnTheGround(Albers(c.p), ProjOracle(ProjAea(c.p)), c.area,
+                                                     {.unit = c.p.unit}));
+        d.Print("aea", c.name);
+        EXPECT_LT(d.forward, 1e-6) << c.name;
+        EXPECT_LT(d.inverse, 1e-6) << c.name;
+        worst.Include(d);
     }
-    RecordProperty("largest_forward_difference_m", std::to_string(worstFwd));
-    RecordProperty("largest_inverse_difference_m", std::to_string(worstInv));
+    RecordProperty("largest_forward_difference_m", std::to_string(worst.forward));
+    RecordProperty("largest_inverse_difference_m", std::to_string(worst.inverse));
 }
 
 TEST(AlbersOracle, PointScaleAgreesWithProjFactors) {
     const GeodesyParams p = Conus();
-    const Albers al(p);
-    PJ_CONTEXT* ctx = proj_context_create();
-    PJ* pj = proj_create(ctx, ProjAea(p).c_str());
-    ASSERT_NE(pj, nullptr);
+    const ProjScale proj(ProjAea(p));
+    ASSERT_TRUE(proj.Valid());
+    // 20..55 N every 2.5 degrees, 125..65 W every 15.
     double worst = 0;
-    for (double lat = 20; lat <= 55; lat += 2.5) {
-        for (double lon = -125; lon <= -65; lon += 15) {
-            double x, y, k;
-            ASSERT_EQ(al.Forward(x, y, lat * kDeg, lon * kDeg).take(), 0u);
-            ASSERT_EQ(al.PointScale(x, y, k).take(), 0u);
-            const PJ_FACTORS f = proj_factors(pj, proj_coord(lon * kDeg, lat * kDeg, 0, 0));
-            worst = std::max(worst, std::fabs(k - f.parallel_scale));
-        }
-    }
-    proj_destroy(pj);
-    proj_context_destroy(ctx);
+    ASSERT_NO_FATAL_FAILURE(worst = SweepPointScale(Albers(p), proj, {20, 55, 15, -125, -65, 5}));
     EXPECT_LT(worst, 1e-10);
 }
 

@@ -3,6 +3,7 @@
 // failure cases, and PROJ's lcc over the working area of four grids.
 #include "Lambert.h"
 #include "ProjOracle.h"
+#include "ProjectionSweep.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 #include <limits>
 #include <numbers>
 #include <string>
+
+using namespace projection_sweep;
 
 namespace {
 
@@ -75,24 +78,19 @@ Reference ReferenceInverse(const Lambert& l, double x, double y) {
     return {phi, i, met};
 }
 
-// Doubles written with all their digits, so PROJ sees exactly our parameters.
-std::string Full(double v) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", v);
-    return buf;
-}
 std::string ProjLccExact(const GeodesyParams& p) {
-    return "+proj=lcc +a=" + Full(p.a) + " +rf=" + Full(p.invFlattening) + " +lat_0=" + Full(p.refLatitude / kDeg) +
-           " +lon_0=" + Full(p.centralMeridian / kDeg) + " +lat_1=" + Full(p.northParallel / kDeg) +
-           " +lat_2=" + Full(p.southParallel / kDeg) + " +k_0=" + Full(p.scaleFactor) +
-           " +x_0=" + Full(p.falseEasting * p.unit) + " +y_0=" + Full(p.falseNorthing * p.unit) +
-           " +to_meter=" + Full(p.unit) + " +no_defs";
+    return "+proj=lcc +a=" + Digits(p.a) + " +rf=" + Digits(p.invFlattening) +
+           " +lat_0=" + Digits(p.refLatitude / kDeg) + " +lon_0=" + Digits(p.centralMeridian / kDeg) +
+           " +lat_1=" + Digits(p.northParallel / kDeg) +
+           " +lat_2=" + Digits(p.southParallel / kDeg) + " +k_0=" + Digits(p.scaleFactor) +
+           " +x_0=" + Digits(p.falseEasting * p.unit) + " +y_0=" + Digits(p.falseNorthing * p.unit) +
+           " +to_meter=" + Digits(p.unit) + " +no_defs";
 }
 
 struct OracleCase {
     const char* name;
     GeodesyParams params;
-    double lat0, lat1, lon0, lon1;  // degrees: the working area
+    Area area;  // the working area
 };
 
 }  // namespace
@@ -451,66 +449,39 @@ TEST(LambertExample, SameBytesUnderAGermanLocale) {
 }
 
 TEST(LambertOracle, AgreesWithProjLcc) {
+    // Each grid over its working area, 20 x 20 stations.
     const OracleCase cases[] = {
-        {"Texas South Central (US ft)", Texas(), 25.5, 32.5, -105, -93},
-        {"France Lambert-93", Lcc(6378137.0, 298.257222101, 46.5, 3, 49, 44, 1, 700000, 6600000), 41, 51.5, -5.5, 10},
-        {"southern cone", Lcc(6378160.0, 298.25, -32, 135, -28, -36, 1, 1000000, 2000000), -45, -10, 110, 160},
-        {"one parallel k0 0.99987742", Lcc(6378249.2, 293.4660212936269, 46.8, 2.337229167, 46.8, 46.8, 0.99987742,
-                                           600000, 2200000), 42, 51, -5, 9},
-        {"high cone", Lcc(6378137.0, 298.257223563, 70, -40, 65, 75, 1, 0, 0), 58, 84, -100, 20},
+        {"Texas South Central (US ft)", Texas(), {25.5, 32.5, 20, -105, -93, 20}},
+        {"France Lambert-93", Lcc(6378137.0, 298.257222101, 46.5, 3, 49, 44, 1, 700000, 6600000),
+         {41, 51.5, 20, -5.5, 10, 20}},
+        {"southern cone", Lcc(6378160.0, 298.25, -32, 135, -28, -36, 1, 1000000, 2000000),
+         {-45, -10, 20, 110, 160, 20}},
+        {"one parallel k0 0.99987742",
+         Lcc(6378249.2, 293.4660212936269, 46.8, 2.337229167, 46.8, 46.8, 0.99987742, 600000, 2200000),
+         {42, 51, 20, -5, 9, 20}},
+        {"high cone", Lcc(6378137.0, 298.257223563, 70, -40, 65, 75, 1, 0, 0), {58, 84, 20, -100, 20, 20}},
     };
-    double worstFwd = 0, worstInv = 0;
+    GroundDifferences worst;
     for (const OracleCase& c : cases) {
-        const Lambert l(c.params);
-        const ProjOracle proj(ProjLccExact(c.params));
-        const double u = c.params.unit;
-        double caseFwd = 0, caseInv = 0;
-        constexpr int kN = 20;
-        for (int i = 0; i < kN; ++i) {
-            for (int j = 0; j < kN; ++j) {
-                const double lat = (c.lat0 + (c.lat1 - c.lat0) * i / (kN - 1)) * kDeg;
-                const double lon = (c.lon0 + (c.lon1 - c.lon0) * j / (kN - 1)) * kDeg;
-                double x, y, px, py;
-                ASSERT_EQ(l.Forward(x, y, lat, lon).take(), 0u);
-                ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-                caseFwd = std::max(caseFwd, std::hypot(x - px, y - py) * u);
-                double rlat, rlon, plat, plon;
-                ASSERT_EQ(l.Inverse(px, py, rlat, rlon).take(), 0u);
-                ASSERT_TRUE(proj.Inverse(px, py, plat, plon));
-                // Difference on the ground, metres.
-                const double dn = (rlat - plat) * 6.4e6;
-                const double de = (rlon - plon) * 6.4e6 * std::cos(plat);
-                caseInv = std::max(caseInv, std::hypot(dn, de));
-            }
-        }
-        std::printf("[ lcc      ] %-30s fwd %.2e m  inv %.2e m\n", c.name, caseFwd, caseInv);
-        EXPECT_LT(caseFwd, 1e-6) << c.name;
-        EXPECT_LT(caseInv, 1e-6) << c.name;
-        worstFwd = std::max(worstFwd, caseFwd);
-        worstInv = std::max(worstInv, caseInv);
+        GroundDifferences d;
+        ASSERT_NO_FATAL_FAILURE(d = SweepOnTheGround(Lambert(c.params), ProjOracle(ProjLccExact(c.params)), c.area,
+                                                     {.unit = c.params.unit}));
+        d.Print("lcc", c.name);
+        EXPECT_LT(d.forward, 1e-6) << c.name;
+        EXPECT_LT(d.inverse, 1e-6) << c.name;
+        worst.Include(d);
     }
-    RecordProperty("largest_forward_difference_m", std::to_string(worstFwd));
-    RecordProperty("largest_inverse_difference_m", std::to_string(worstInv));
+    RecordProperty("largest_forward_difference_m", std::to_string(worst.forward));
+    RecordProperty("largest_inverse_difference_m", std::to_string(worst.inverse));
 }
 
 TEST(LambertOracle, PointScaleAgreesWithProjFactors) {
     const GeodesyParams p = Lcc(6378137.0, 298.257222101, 46.5, 3, 49, 44, 1, 700000, 6600000);
-    const Lambert l(p);
-    PJ_CONTEXT* ctx = proj_context_create();
-    PJ* pj = proj_create(ctx, ProjLccExact(p).c_str());
-    ASSERT_NE(pj, nullptr);
+    const ProjScale proj(ProjLccExact(p));
+    ASSERT_TRUE(proj.Valid());
+    // 41..52 N every degree, 5 W..10 E every 3 degrees.
     double worst = 0;
-    for (double lat = 41; lat <= 52; lat += 1) {
-        for (double lon = -5; lon <= 10; lon += 3) {
-            double x, y, k;
-            ASSERT_EQ(l.Forward(x, y, lat * kDeg, lon * kDeg).take(), 0u);
-            ASSERT_EQ(l.PointScale(x, y, k).take(), 0u);
-            const PJ_FACTORS f = proj_factors(pj, proj_coord(lon * kDeg, lat * kDeg, 0, 0));
-            worst = std::max(worst, std::fabs(k - f.parallel_scale));
-        }
-    }
-    proj_destroy(pj);
-    proj_context_destroy(ctx);
+    ASSERT_NO_FATAL_FAILURE(worst = SweepPointScale(Lambert(p), proj, {41, 52, 12, -5, 10, 6}));
     EXPECT_LT(worst, 5e-10);  // three fixed refinement steps
 }
 

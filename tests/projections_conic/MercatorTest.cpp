@@ -3,6 +3,7 @@
 // International 1924 radius, against PROJ's merc.
 #include "Mercator.h"
 #include "ProjOracle.h"
+#include "ProjectionSweep.h"
 #include "SMerc.h"
 #include "vortan.h"
 
@@ -14,6 +15,8 @@
 #include <limits>
 #include <numbers>
 #include <string>
+
+using namespace projection_sweep;
 
 namespace {
 
@@ -40,17 +43,11 @@ GeodesyParams Merc(double a, double invF, double latTs, double lon0, double fe =
 GeodesyParams Wgs84Equator() { return Merc(6378137.0, 298.257223563, 0, 0); }
 GeodesyParams Pulkovo() { return Merc(6378245.0, 298.3, 42, 51); }
 
-std::string Full(double v) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", v);
-    return buf;
-}
-
 std::string ProjMerc(const GeodesyParams& p) {
-    return "+proj=merc +a=" + Full(p.a) + " +rf=" + Full(p.invFlattening) + " +lat_ts=" +
-           Full(p.refLatitude / kDeg) + " +lon_0=" + Full(p.centralMeridian / kDeg) +
-           " +x_0=" + Full(p.falseEasting * p.unit) + " +y_0=" + Full(p.falseNorthing * p.unit) +
-           " +to_meter=" + Full(p.unit) + " +no_defs";
+    return "+proj=merc +a=" + Digits(p.a) + " +rf=" + Digits(p.invFlattening) + " +lat_ts=" +
+           Digits(p.refLatitude / kDeg) + " +lon_0=" + Digits(p.centralMeridian / kDeg) +
+           " +x_0=" + Digits(p.falseEasting * p.unit) + " +y_0=" + Digits(p.falseNorthing * p.unit) +
+           " +to_meter=" + Digits(p.unit) + " +no_defs";
 }
 
 // The inverse latitude's refinement as the defining formulas give it: the
@@ -232,52 +229,32 @@ TEST(MercatorOracle, AgreesWithProjMercLatTs) {
         {"GRS 80 lat_ts -33, offset", Merc(6378137.0, 298.257222101, -33, 150, 500000, 10000000)},
         {"Clarke 1866 lat_ts 20 ft", Merc(6378206.4, 294.9786982, 20, -80, 100000, 0, 0.3048006096012192)},
     };
-    double worstFwd = 0, worstInv = 0;
+    GroundDifferences worst;
     for (const Case& c : cases) {
-        const Mercator m(c.p);
-        const ProjOracle proj(ProjMerc(c.p));
-        double fwd = 0, inv = 0;
-        for (int i = 0; i <= 20; ++i) {
-            for (int j = 0; j <= 19; ++j) {
-                const double lat = (-80.0 + 8.0 * i) * kDeg;
-                const double lon = c.p.centralMeridian + (-179.0 + 358.0 * j / 19) * kDeg;
-                double x, y, px, py;
-                ASSERT_EQ(m.Forward(x, y, lat, lon).take(), 0u);
-                ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-                fwd = std::max(fwd, std::hypot(x - px, y - py) * c.p.unit);
-                double rlat, rlon, plat, plon;
-                ASSERT_EQ(m.Inverse(px, py, rlat, rlon).take(), 0u);
-                ASSERT_TRUE(proj.Inverse(px, py, plat, plon));
-                const double dlon = std::remainder(rlon - plon, 2 * kPi);
-                inv = std::max(inv, std::hypot((rlat - plat) * 6.4e6, dlon * 6.4e6 * std::cos(plat)));
-            }
-        }
-        std::printf("[ merc     ] %-30s fwd %.2e m  inv %.2e m\n", c.name, fwd, inv);
-        EXPECT_LT(fwd, 1e-6) << c.name;
-        EXPECT_LT(inv, 1e-6) << c.name;
-        worstFwd = std::max(worstFwd, fwd);
-        worstInv = std::max(worstInv, inv);
+        // 80 S..80 N every 8 degrees, 20 meridians within 179 degrees either
+        // side of the central one; the inverse longitudes may come back a turn
+        // apart at the edges.
+        const Area area{-80, 80, 21, -179, 179, 20, c.p.centralMeridian};
+        GroundDifferences d;
+        ASSERT_NO_FATAL_FAILURE(d = SweepOnTheGround(Mercator(c.p), ProjOracle(ProjMerc(c.p)), area,
+                                                     {.unit = c.p.unit, .wrapLongitude = true}));
+        d.Print("merc", c.name);
+        EXPECT_LT(d.forward, 1e-6) << c.name;
+        EXPECT_LT(d.inverse, 1e-6) << c.name;
+        worst.Include(d);
     }
-    RecordProperty("largest_forward_difference_m", std::to_string(worstFwd));
-    RecordProperty("largest_inverse_difference_m", std::to_string(worstInv));
+    RecordProperty("largest_forward_difference_m", std::to_string(worst.forward));
+    RecordProperty("largest_inverse_difference_m", std::to_string(worst.inverse));
 }
 
 TEST(MercatorOracle, PointScaleAgreesWithProjFactors) {
     const GeodesyParams p = Pulkovo();
-    const Mercator m(p);
-    PJ_CONTEXT* ctx = proj_context_create();
-    PJ* pj = proj_create(ctx, ProjMerc(p).c_str());
-    ASSERT_NE(pj, nullptr);
+    const ProjScale proj(ProjMerc(p));
+    ASSERT_TRUE(proj.Valid());
+    // Along the meridian 60 E, 80 S..80 N every 5 degrees.
     double worst = 0;
-    for (double lat = -80; lat <= 80; lat += 5) {
-        double x, y, k;
-        ASSERT_EQ(m.Forward(x, y, lat * kDeg, 60 * kDeg).take(), 0u);
-        ASSERT_EQ(m.PointScale(x, y, k).take(), 0u);
-        const PJ_FACTORS f = proj_factors(pj, proj_coord(60 * kDeg, lat * kDeg, 0, 0));
-        worst = std::max(worst, std::fabs(k - f.parallel_scale) / k);
-    }
-    proj_destroy(pj);
-    proj_context_destroy(ctx);
+    ASSERT_NO_FATAL_FAILURE(worst = SweepPointScale(Mercator(p), proj, {-80, 80, 33, 60, 60, 1},
+                                                    ScaleDifference::Relative));
     EXPECT_LT(worst, 1e-12);
 }
 
@@ -337,28 +314,16 @@ TEST(SMercFailures, PolesAndBadInput) {
 }
 
 TEST(SMercOracle, AgreesWithProjMercOnTheSphere) {
-    const SMerc s(Merc(6378137.0, 298.257223563, 0, 0));
-    const ProjOracle proj("+proj=merc +R=6378388 +no_defs");
-    double fwd = 0, inv = 0;
-    for (int i = 0; i <= 20; ++i) {
-        for (int j = 0; j <= 19; ++j) {
-            const double lat = (-85.0 + 8.5 * i) * kDeg;
-            const double lon = (-179.5 + 359.0 * j / 19) * kDeg;
-            double x, y, px, py;
-            ASSERT_EQ(s.Forward(x, y, lat, lon).take(), 0u);
-            ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-            fwd = std::max(fwd, std::hypot(x - px, y - py));
-            double rlat, rlon, plat, plon;
-            ASSERT_EQ(s.Inverse(px, py, rlat, rlon).take(), 0u);
-            ASSERT_TRUE(proj.Inverse(px, py, plat, plon));
-            inv = std::max(inv, std::hypot((rlat - plat) * 6378388.0, (rlon - plon) * 6378388.0 * std::cos(plat)));
-        }
-    }
-    std::printf("[ smerc    ] %-30s fwd %.2e m  inv %.2e m\n", "sphere R 6378388", fwd, inv);
-    EXPECT_LT(fwd, 1e-6);
-    EXPECT_LT(inv, 1e-6);
-    RecordProperty("largest_forward_difference_m", std::to_string(fwd));
-    RecordProperty("largest_inverse_difference_m", std::to_string(inv));
+    // 85 S..85 N every 8.5 degrees, 20 meridians from 179.5 W to 179.5 E.
+    GroundDifferences d;
+    ASSERT_NO_FATAL_FAILURE(d = SweepOnTheGround(SMerc(Merc(6378137.0, 298.257223563, 0, 0)),
+                                                 ProjOracle("+proj=merc +R=6378388 +no_defs"),
+                                                 {-85, 85, 21, -179.5, 179.5, 20}, {.radius = 6378388.0}));
+    d.Print("smerc", "sphere R 6378388");
+    EXPECT_LT(d.forward, 1e-6);
+    EXPECT_LT(d.inverse, 1e-6);
+    RecordProperty("largest_forward_difference_m", std::to_string(d.forward));
+    RecordProperty("largest_inverse_difference_m", std::to_string(d.inverse));
 }
 
 TEST(MercatorHandle, BothThroughCreateGeodesy) {

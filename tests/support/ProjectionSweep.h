@@ -1,0 +1,210 @@
+// ProjectionSweep: one projection driven over a grid of stations beside PROJ,
+// keeping the largest differences, for the projection accuracy tests.
+//
+// Each test states its own working area, spacing and tolerance; this header
+// only walks the stations and measures. Latitudes and longitudes are degrees
+// in an Area and radians everywhere else; grid coordinates are in the grid
+// units of the projection (metres / u). The sweeps stop at the first station
+// that either side refuses (a fatal gtest failure): call them inside
+// ASSERT_NO_FATAL_FAILURE.
+#ifndef ZELTO_TESTS_PROJECTIONSWEEP_H
+#define ZELTO_TESTS_PROJECTIONSWEEP_H
+
+#include "Projection.h"
+#include "errcode.h"
+
+#include <gtest/gtest.h>
+
+#ifdef ZELTO_HAVE_PROJ
+#include "ProjOracle.h"
+
+#include <proj.h>
+#endif
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <numbers>
+#include <string>
+
+namespace projection_sweep {
+
+constexpr double kSweepDeg = std::numbers::pi / 180.0;
+
+// Largest differences of a series, printed in a form the accuracy notes quote.
+inline void Report(const char* what, double value, const char* unit) {
+    std::printf("[accuracy] %s: %.3g %s\n", what, value, unit);
+}
+
+// A rectangle of stations: `rows` evenly spaced latitudes from latFrom to
+// latTo and `cols` evenly spaced longitudes from lonFrom to lonTo, both edges
+// included, degrees; a count of 1 keeps the first edge alone. lonOrigin
+// (radians) is added to every longitude, for areas stated about a central
+// meridian.
+struct Area {
+    double latFrom, latTo;
+    int rows;
+    double lonFrom, lonTo;
+    int cols;
+    double lonOrigin = 0.0;
+
+    static double Step(double from, double to, int i, int count) {
+        return count == 1 ? from : from + (to - from) * i / (count - 1);
+    }
+    double Lat(int i) const { return Step(latFrom, latTo, i, rows) * kSweepDeg; }
+    double Lon(int j) const { return lonOrigin + Step(lonFrom, lonTo, j, cols) * kSweepDeg; }
+    int Points() const { return rows * cols; }
+};
+
+// A double with all its digits for a PROJ definition, so PROJ sees exactly
+// the parameters of our grid (locale-free, as "%.17g" in the C locale).
+inline std::string Digits(double v) {
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+    return std::string(buf, r.ptr);
+}
+
+// Hands the code over and disarms the error, so a failing result is never
+// reported (and thrown) by its destructor inside a test.
+inline uint32_t Take(errcode r) { return r.take(); }
+
+// Calls f(lat, lon), radians, at every station of the area, row by row; stops
+// at the first fatal failure f records.
+template <class F>
+void ForEachStation(const Area& area, F f) {
+    for (int i = 0; i < area.rows; ++i) {
+        for (int j = 0; j < area.cols; ++j) {
+            f(area.Lat(i), area.Lon(j));
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+    }
+}
+
+#ifdef ZELTO_HAVE_PROJ
+
+// How the differences of a sweep are turned into metres on the ground.
+struct Ground {
+    double unit = 1.0;           // metres per grid unit, for the forward distance
+    double radius = 6.4e6;       // sphere radius turning angles into metres
+    bool wrapLongitude = false;  // compare longitudes modulo a full turn
+};
+
+// Largest differences to PROJ over an area, metres.
+struct GroundDifferences {
+    double forward = 0;  // distance between the two grid points of a station
+    double inverse = 0;  // ground distance between the two inverses of PROJ's grid point
+
+    void Include(const GroundDifferences& d) {
+        forward = std::max(forward, d.forward);
+        inverse = std::max(inverse, d.inverse);
+    }
+    // One line per grid: "[ lcc      ] <name, 30 wide> fwd 1.23e-08 m  inv 4.56e-09 m".
+    void Print(const char* tag, const char* name) const {
+        std::printf("[ %-8s ] %-30s fwd %.2e m  inv %.2e m\n", tag, name, forward, inverse);
+    }
+};
+
+// Every station forward by both, then PROJ's grid point back by both: how far
+// the two grid points part, and how far apart on the ground the two inverses
+// of the same grid point land.
+inline GroundDifferences SweepOnTheGround(const Projection& p, const ProjOracle& proj, const Area& area,
+                                          const Ground& ground = {}) {
+    GroundDifferences d;
+    ForEachStation(area, [&](double lat, double lon) {
+        double x, y, px, py;
+        ASSERT_EQ(Take(p.Forward(x, y, lat, lon)), 0u);
+        ASSERT_TRUE(proj.Forward(lat, lon, px, py));
+        d.forward = std::max(d.forward, std::hypot(x - px, y - py) * ground.unit);
+        double rlat, rlon, plat, plon;
+        ASSERT_EQ(Take(p.Inverse(px, py, rlat, rlon)), 0u);
+        ASSERT_TRUE(proj.Inverse(px, py, plat, plon));
+        const double dlon = ground.wrapLongitude ? std::remainder(rlon - plon, 2 * std::numbers::pi) : rlon - plon;
+        d.inverse = std::max(d.inverse,
+                             std::hypot((rlat - plat) * ground.radius, dlon * ground.radius * std::cos(plat)));
+    });
+    return d;
+}
+
+// What a sweep in grid units and radians compares.
+struct Angles {
+    bool wrapLongitude = false;      // round trip compares longitudes modulo a full turn
+    bool inverseAgainstProj = true;  // also take the grid point back through PROJ
+};
+
+// Largest differences over an area in grid units and radians.
+struct AngleDifferences {
+    double forward = 0;    // largest |x - px| or |y - py| of a station, grid units
+    double roundTrip = 0;  // own forward then own inverse: largest |dlat| or |dlon|, radians
+    double inverse = 0;    // own inverse against PROJ's of the same grid point: largest |dlat| or |dlon|
+    int points = 0;        // stations swept
+};
+
+// Every station forward by both; our grid point back by our inverse (the
+// round trip) and, unless told otherwise, by PROJ's.
+inline AngleDifferences SweepAngles(const Projection& p, const ProjOracle& proj, const Area& area,
+                                    const Angles& how = {}) {
+    AngleDifferences d;
+    ForEachStation(area, [&](double lat, double lon) {
+        double x = 0, y = 0, px = 0, py = 0;
+        ASSERT_EQ(Take(p.Forward(x, y, lat, lon)), 0u);
+        ASSERT_TRUE(proj.Forward(lat, lon, px, py));
+        d.forward = std::max({d.forward, std::fabs(x - px), std::fabs(y - py)});
+        double blat = 0, blon = 0;
+        ASSERT_EQ(Take(p.Inverse(x, y, blat, blon)), 0u);
+        const double dlon = how.wrapLongitude ? std::remainder(blon - lon, 2.0 * std::numbers::pi) : blon - lon;
+        d.roundTrip = std::max({d.roundTrip, std::fabs(blat - lat), std::fabs(dlon)});
+        if (how.inverseAgainstProj) {
+            double plat = 0, plon = 0;
+            ASSERT_TRUE(proj.Inverse(x, y, plat, plon));
+            d.inverse = std::max({d.inverse, std::fabs(blat - plat), std::fabs(blon - plon)});
+        }
+        ++d.points;
+    });
+    return d;
+}
+
+// Point scale against PROJ's scale along the parallel, at every station of an
+// area: the largest difference, or the largest difference relative to ours.
+class ProjScale {
+public:
+    explicit ProjScale(const std::string& definition)
+        : ctx_(proj_context_create()), pj_(proj_create(ctx_, definition.c_str())) {}
+    ~ProjScale() {
+        proj_destroy(pj_);
+        proj_context_destroy(ctx_);
+    }
+    ProjScale(const ProjScale&) = delete;
+    ProjScale& operator=(const ProjScale&) = delete;
+
+    bool Valid() const { return pj_ != nullptr; }
+    double AlongParallel(double lat, double lon) const {
+        return proj_factors(pj_, proj_coord(lon, lat, 0, 0)).parallel_scale;
+    }
+
+private:
+    PJ_CONTEXT* ctx_;
+    PJ* pj_;
+};
+
+enum class ScaleDifference { Absolute, Relative };
+
+inline double SweepPointScale(const Projection& p, const ProjScale& proj, const Area& area,
+                              ScaleDifference kind = ScaleDifference::Absolute) {
+    double worst = 0;
+    ForEachStation(area, [&](double lat, double lon) {
+        double x, y, k;
+        ASSERT_EQ(Take(p.Forward(x, y, lat, lon)), 0u);
+        ASSERT_EQ(Take(p.PointScale(x, y, k)), 0u);
+        const double diff = std::fabs(k - proj.AlongParallel(lat, lon));
+        worst = std::max(worst, kind == ScaleDifference::Relative ? diff / k : diff);
+    });
+    return worst;
+}
+
+#endif  // ZELTO_HAVE_PROJ
+
+}  // namespace projection_sweep
+
+#endif
