@@ -25,31 +25,25 @@
 
 namespace {
 
-constexpr double kDeg = 0.017453292519943295;
+using Peer = ProjectModePeer;
 
-class Peer : public CZeltoQvxConverter {
+const char* const kHarbour = kHarbourGeodesy;
+
+// Makes `folder` the installation folder (with its datum folder) for one test.
+class InstallDirAt {
 public:
-    using CZeltoQvxConverter::ConvertPosition;
-    using CZeltoQvxConverter::TestBramixGeodesy;
-    GEODESY Handle() const { return m_hGeodesy; }
-    std::string LastError() const {
-        std::string t;
-        GetLastError(t);
-        return t;
+    explicit InstallDirAt(const std::filesystem::path& folder) {
+        std::filesystem::create_directories(folder / "datum");
+        ::setenv("QVO_BRAMIX", folder.c_str(), 1);
+        ResetInstallDirCache();
     }
+    ~InstallDirAt() {
+        ::unsetenv("QVO_BRAMIX");
+        ResetInstallDirCache();
+    }
+    InstallDirAt(const InstallDirAt&) = delete;
+    InstallDirAt& operator=(const InstallDirAt&) = delete;
 };
-
-// UTM 11 N on Clarke 1866 with the mean NAD 27 translation.
-const char kHarbour[] =
-    "[Geodesy]\r\nProjection=UTM\r\nSemiMajorAxis=6378206.4\r\nFlattening=294.9786982\r\n"
-    "ScaleFactor=0.9996\r\nCentralMeridian=-117\r\nFalseEasting=500000\r\nDeltaX=8\r\nDeltaY=-160\r\n"
-    "DeltaZ=-176\r\n";
-
-std::string Csv(const std::vector<std::pair<double, double>>& points) {
-    std::string csv = "titles\r\n";
-    for (const auto& [lat, lon] : points) csv += SurveyRecord(lat, lon) + "\r\n";
-    return csv;
-}
 
 TEST(ProjectModeCases, RecordThatCannotBeProjectedIsStillWrittenWithOneMessage) {
     TempDir dir;
@@ -57,13 +51,11 @@ TEST(ProjectModeCases, RecordThatCannotBeProjectedIsStillWrittenWithOneMessage) 
     const std::string ini = dir.write(
         "tm.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\nScaleFactor=0.9996\n"
                   "CentralMeridian=-117\nFalseEasting=500000\n");
-    const std::string csv = dir.write("s.csv", Csv({{32.7, -117.2}, {32.71, -117.21}, {90.0, -117.0}, {32.72, -117.2}}));
+    const std::string csv = dir.write("s.csv", SurveyCsv({{32.7, -117.2}, {32.71, -117.21}, {90.0, -117.0}, {32.72, -117.2}}));
     MessageRecorder rec;
     Peer c;
     c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
-    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    ASSERT_NO_FATAL_FAILURE(ConvertWithDefinition(c, ini, csv));
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
     EXPECT_EQ(c.LastError(), "Failed GeoXY call.");
     EXPECT_EQ(c.get_CSVRecords(), 4);
@@ -79,13 +71,11 @@ TEST(ProjectModeCases, FailingFirstRecordIsReportedTwice) {
     TempDir dir;
     const std::string ini =
         dir.write("tm.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
-    const std::string csv = dir.write("s.csv", Csv({{90.0, 10.0}, {45.0, 0.5}}));
+    const std::string csv = dir.write("s.csv", SurveyCsv({{90.0, 10.0}, {45.0, 0.5}}));
     MessageRecorder rec;
     Peer c;
     c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    ASSERT_EQ(c.ReadZeltoFile(csv), S_OK);
-    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
+    ASSERT_NO_FATAL_FAILURE(ConvertWithDefinition(c, ini, csv));
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 2);
     EXPECT_EQ(EdtRecordLines(TempDir::read(dir.file("s.EDT"))).size(), 2u);
 }
@@ -99,23 +89,20 @@ TEST(ProjectModeCases, VanishedDefinitionIsTriedAgainAtTheNextPosition) {
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
     std::filesystem::rename(ini, ini + ".away");
     for (int i = 0; i < 2; ++i) {
-        double n = 32.7, e = -117.2;
-        EXPECT_EQ(c.ConvertPosition(n, e), E_FAIL);
+        EXPECT_EQ(Project(c, 32.7, -117.2).status, E_FAIL);
         EXPECT_EQ(c.LastError(), "Bad Bramix Geodesy.");
     }
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 2);
     std::filesystem::rename(ini + ".away", ini);
-    double n = 32.7, e = -117.2;
-    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);
+    const Projected p = Project(c, 32.7, -117.2);
+    EXPECT_EQ(p.status, S_OK);
     EXPECT_NE(c.Handle(), nullptr);
-    EXPECT_NEAR(e, 481000, 3000);
+    EXPECT_NEAR(p.easting, 481000, 3000);
 }
 
 TEST(ProjectModeCases, TestOpenLeavesNoHandleWhateverItsOutcome) {
     TempDir dir;
-    std::filesystem::create_directories(dir.path() / "datum");
-    ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
-    ResetInstallDirCache();
+    const InstallDirAt install(dir.path());
     const std::string good = dir.write("good.ini", kHarbour);
     const std::string flat = dir.write("flat.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\n");
     const std::string geoid = dir.write("geoid.ini", std::string(kHarbour) + "Geoid=absent.geo\r\nOrthoHCorr=3\r\n");
@@ -142,8 +129,6 @@ TEST(ProjectModeCases, TestOpenLeavesNoHandleWhateverItsOutcome) {
     std::string empty;
     EXPECT_TRUE(Peer::TestBramixGeodesy(empty));
     EXPECT_EQ(LiveHandleCount(), before);
-    ::unsetenv("QVO_BRAMIX");
-    ResetInstallDirCache();
 }
 
 TEST(ProjectModeCases, EmptyPathSwitchesBackToStandardUtm) {
@@ -153,17 +138,18 @@ TEST(ProjectModeCases, EmptyPathSwitchesBackToStandardUtm) {
     ASSERT_EQ(project.put_EllipsoidToUse(23), S_OK);
     ASSERT_EQ(standard.put_EllipsoidToUse(23), S_OK);
     ASSERT_EQ(project.put_BraMixStatePlaneIniFile(ini), S_OK);
-    double n1 = 32.7, e1 = -117.2;
-    ASSERT_EQ(project.ConvertPosition(n1, e1), S_OK);
+    const Projected p1 = Project(project, 32.7, -117.2);
+    ASSERT_EQ(p1.status, S_OK);
     ASSERT_EQ(project.put_BraMixStatePlaneIniFile(""), S_OK);
     EXPECT_EQ(project.Handle(), nullptr);
-    double n2 = 32.7, e2 = -117.2, n3 = 32.7, e3 = -117.2;
-    ASSERT_EQ(project.ConvertPosition(n2, e2), S_OK);
-    ASSERT_EQ(standard.ConvertPosition(n3, e3), S_OK);
-    EXPECT_EQ(n2, n3);
-    EXPECT_EQ(e2, e3);
+    const Projected p2 = Project(project, 32.7, -117.2);
+    ASSERT_EQ(p2.status, S_OK);
+    const Projected p3 = Project(standard, 32.7, -117.2);
+    ASSERT_EQ(p3.status, S_OK);
+    EXPECT_EQ(p2.northing, p3.northing);
+    EXPECT_EQ(p2.easting, p3.easting);
     // WGS-84 UTM and the NAD 27 grid differ by tens of metres here.
-    EXPECT_GT(std::hypot(n1 - n2, e1 - e2), 50.0);
+    EXPECT_GT(std::hypot(p1.northing - p2.northing, p1.easting - p2.easting), 50.0);
 }
 
 TEST(ProjectModeCases, DefinitionEditedBetweenRunsIsReadAgain) {
@@ -174,26 +160,23 @@ TEST(ProjectModeCases, DefinitionEditedBetweenRunsIsReadAgain) {
     const int32_t before = LiveHandleCount();
     Peer c;
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    double n = 32.7, e = -117.2;
-    ASSERT_EQ(c.ConvertPosition(n, e), S_OK);
-    const double first = e;
+    const Projected first = Project(c, 32.7, -117.2);
+    ASSERT_EQ(first.status, S_OK);
     std::string edited = kHarbour;
     edited.replace(edited.find("FalseEasting=500000"), 19, "FalseEasting=400000");
     dir.write("h.ini", edited);
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    n = 32.7;
-    e = -117.2;
-    ASSERT_EQ(c.ConvertPosition(n, e), S_OK);
-    EXPECT_NEAR(first - e, 100000.0, 1e-6);
+    Projected p = Project(c, 32.7, -117.2);
+    ASSERT_EQ(p.status, S_OK);
+    EXPECT_NEAR(first.easting - p.easting, 100000.0, 1e-6);
     EXPECT_EQ(LiveHandleCount(), before + 1);
     // A failed test keeps the file and the handle in use.
     const GEODESY h = c.Handle();
     EXPECT_EQ(c.put_BraMixStatePlaneIniFile(dir.file("absent.ini")), E_FAIL);
     EXPECT_EQ(c.Handle(), h);
-    n = 32.7;
-    e = -117.2;
-    ASSERT_EQ(c.ConvertPosition(n, e), S_OK);
-    EXPECT_NEAR(first - e, 100000.0, 1e-6);
+    p = Project(c, 32.7, -117.2);
+    ASSERT_EQ(p.status, S_OK);
+    EXPECT_NEAR(first.easting - p.easting, 100000.0, 1e-6);
 }
 
 TEST(ProjectModeCases, PathOf255CharactersWorksAnd256IsRefused) {
@@ -213,8 +196,7 @@ TEST(ProjectModeCases, PathOf255CharactersWorksAnd256IsRefused) {
     ASSERT_EQ(longer.size(), 256u);
     Peer c;
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(path), S_OK);
-    double n = 32.7, e = -117.2;
-    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);
+    EXPECT_EQ(Project(c, 32.7, -117.2).status, S_OK);
     EXPECT_EQ(c.put_BraMixStatePlaneIniFile(longer), E_FAIL);
     EXPECT_EQ(c.LastError(), "Trying to open file:" + longer + "\nPath longer than 255 characters.");
 }
@@ -227,9 +209,8 @@ TEST(ProjectModeCases, PathWithANulCharacterIsRefused) {
     Peer c;
     EXPECT_EQ(c.put_BraMixStatePlaneIniFile(path), E_FAIL);
     EXPECT_EQ(c.LastError(), "Trying to open file:" + ini + "\\0.old\nPath holds a NUL character.");
-    double n = 32.7, e = -117.2;
     ASSERT_EQ(c.put_EllipsoidToUse(23), S_OK);
-    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);  // still standard UTM
+    EXPECT_EQ(Project(c, 32.7, -117.2).status, S_OK);  // still standard UTM
     EXPECT_EQ(c.Handle(), nullptr);
 }
 
@@ -237,9 +218,7 @@ TEST(ProjectModeCases, DatumShiftThatCannotBeAppliedIsReported) {
     // A shift grid whose nodes hold no number: the position would otherwise
     // be projected on WGS-84, off by the whole datum shift, as if all were well.
     TempDir dir;
-    std::filesystem::create_directories(dir.path() / "datum");
-    ::setenv("QVO_BRAMIX", dir.path().c_str(), 1);
-    ResetInstallDirCache();
+    const InstallDirAt install(dir.path());
     WriteGridFile((dir.path() / "datum" / "nan.grd").string(), 24, 7, 3, -120.0f, 0.25f, 30.0f, 1.0f,
                   [](int, int, int) { return std::numeric_limits<float>::quiet_NaN(); });
     const std::string ini = dir.write("nan.ini", std::string(kHarbour) + "DynDatum=nan.grd\r\n");
@@ -247,49 +226,19 @@ TEST(ProjectModeCases, DatumShiftThatCannotBeAppliedIsReported) {
     Peer c;
     c.put_AppMessageWnd(&rec);
     ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    double n = 32.7, e = -117.2;
-    EXPECT_EQ(c.ConvertPosition(n, e), E_FAIL);
+    EXPECT_EQ(Project(c, 32.7, -117.2).status, E_FAIL);
     EXPECT_EQ(c.LastError(), "Failed WGS84Conv call.");
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
     // Off the grid the stored (no) shift applies and the position converts.
-    n = 40.0;
-    e = -117.2;
-    EXPECT_EQ(c.ConvertPosition(n, e), S_OK);
-    ::unsetenv("QVO_BRAMIX");
-    ResetInstallDirCache();
+    EXPECT_EQ(Project(c, 40.0, -117.2).status, S_OK);
 }
 
-// The whole file through the converter against PROJ: WGS-84 to the project
-// datum by the coordinate-frame Helmert, then the projection, for points
-// over the survey area. Records keep two decimals.
-void ExpectFileMatchesProj(const std::string& definition, const std::string& pipeline, double lat0, double lon0) {
-    TempDir dir;
-    const std::string ini = dir.write("p.ini", definition);
+// Points over a survey area from (lat0, lon0): 8 latitudes 0.03 degrees apart
+// by 5 longitudes 0.06 degrees apart.
+std::vector<std::pair<double, double>> SurveyArea(double lat0, double lon0) {
     std::vector<std::pair<double, double>> points;
     for (int i = 0; i < 40; ++i) points.emplace_back(lat0 + (i % 8) * 0.03, lon0 + (i / 8) * 0.06);
-    dir.write("w.csv", Csv(points));
-    MessageRecorder rec;
-    Peer c;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    ASSERT_EQ(c.ReadZeltoFile(dir.file("w.csv")), S_OK);
-    ASSERT_EQ(c.WriteQVXFile(""), S_OK);
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
-    const auto lines = EdtRecordLines(TempDir::read(dir.file("w.EDT")));
-    ASSERT_EQ(lines.size(), points.size());
-    ProjOracle proj(pipeline);
-    double worst = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const auto f = SplitFields(lines[i]);
-        ASSERT_GT(f.size(), 4u);
-        const double e = std::strtod(f[1].c_str(), nullptr);
-        const double n = std::strtod(f[2].c_str(), nullptr);
-        const PJ_COORD r = proj.Trans(PJ_FWD, points[i].second * kDeg, points[i].first * kDeg, 0.0);
-        worst = std::max({worst, std::fabs(e - r.xy.x), std::fabs(n - r.xy.y)});
-        EXPECT_NEAR(e, r.xy.x, 0.015) << i;
-        EXPECT_NEAR(n, r.xy.y, 0.015) << i;
-    }
-    ::testing::Test::RecordProperty("worst_grid_units", std::to_string(worst));
+    return points;
 }
 
 TEST(ProjectModeCases, SevenParameterDefinitionMatchesProjPipeline) {
@@ -305,7 +254,7 @@ TEST(ProjectModeCases, SevenParameterDefinitionMatchesProjPipeline) {
         "+step +inv +proj=cart +a=6377563.396 +rf=299.3249646 "
         "+step +proj=tmerc +a=6377563.396 +rf=299.3249646 +lat_0=49 +lon_0=-2 +k=0.9996012717 +x_0=400000 "
         "+y_0=-100000",
-        51.2, -1.4);
+        SurveyArea(51.2, -1.4), 0.015, "worst_grid_units");
 }
 
 TEST(ProjectModeCases, FeetGridWithDeltaValuesMatchesProjPipeline) {
@@ -319,7 +268,7 @@ TEST(ProjectModeCases, FeetGridWithDeltaValuesMatchesProjPipeline) {
         "+convention=coordinate_frame +step +inv +proj=cart +a=6378206.4 +rf=294.9786982 "
         "+step +proj=tmerc +a=6378206.4 +rf=294.9786982 +lat_0=31 +lon_0=-118 +k=0.9999 "
         "+x_0=499999.00001016 +units=ft",
-        32.6, -117.4);
+        SurveyArea(32.6, -117.4), 0.015, "worst_grid_units");
 }
 
 }  // namespace
