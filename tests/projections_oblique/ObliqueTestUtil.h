@@ -2,6 +2,7 @@
 #ifndef ZELTO_TESTS_OBLIQUETESTUTIL_H
 #define ZELTO_TESTS_OBLIQUETESTUTIL_H
 
+#include "ProjectionSweep.h"
 #include "errcode.h"
 #include "vortan.h"
 
@@ -54,9 +55,7 @@ struct GermanLocale {
 };
 
 // Largest differences of a series, printed in a form the accuracy notes quote.
-inline void Report(const char* what, double value, const char* unit) {
-    std::printf("[accuracy] %s: %.3g %s\n", what, value, unit);
-}
+using projection_sweep::Report;
 
 }  // namespace oblique_test
 

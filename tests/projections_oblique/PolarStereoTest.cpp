@@ -3,12 +3,14 @@
 #include "ObliqueTestUtil.h"
 #include "PolarStereo.h"
 #include "ProjOracle.h"
+#include "ProjectionSweep.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 using namespace oblique_test;
+using namespace projection_sweep;
 
 namespace {
 
@@ -121,35 +123,28 @@ TEST(PolarStereo, UnitFactorIsIgnored) {
 
 #ifdef ZELTO_HAVE_PROJ
 namespace {
+// 15 parallels from latFrom to latTo, 24 meridians 15 degrees apart from 180 W.
 void CompareWithProj(const PolarStereo& p, const ProjOracle& proj, double latFrom, double latTo,
                      const char* label) {
-    double worstXY = 0, worstBack = 0, worstK = 0;
-    for (int i = 0; i < 15; ++i) {
-        for (int j = 0; j < 24; ++j) {
-            const double lat = (latFrom + (latTo - latFrom) * i / 14.0) * kDeg;
-            const double lon = (-180.0 + 15.0 * j) * kDeg;
-            double x = 0, y = 0, px = 0, py = 0;
-            ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
-            ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-            worstXY = std::max({worstXY, std::fabs(x - px), std::fabs(y - py)});
-            double blat = 0, blon = 0;
-            ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u);
-            worstBack = std::max({worstBack, std::fabs(blat - lat),
-                                  std::fabs(std::remainder(blon - lon, 2.0 * std::numbers::pi))});
-            // Scale against the closed form on the ellipsoid at the point.
-            double k = 0;
-            ASSERT_EQ(Code(p.PointScale(x, y, k)), 0u);
-            const double s = std::sin(lat);
-            const double m = std::cos(lat) / std::sqrt(1.0 - p.e2 * s * s);
-            worstK = std::max(worstK, std::fabs(k - std::hypot(x - p.FE, y - p.FN) / (p.a * m)));
-        }
-    }
+    const Area area{latFrom, latTo, 15, -180.0, 165.0, 24};
+    AngleDifferences d;
+    ASSERT_NO_FATAL_FAILURE(d = SweepAngles(p, proj, area, {.wrapLongitude = true, .inverseAgainstProj = false}));
+    // Scale against the closed form on the ellipsoid at the station.
+    double worstK = 0;
+    ASSERT_NO_FATAL_FAILURE(ForEachStation(area, [&](double lat, double lon) {
+        double x = 0, y = 0, k = 0;
+        ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
+        ASSERT_EQ(Code(p.PointScale(x, y, k)), 0u);
+        const double s = std::sin(lat);
+        const double m = std::cos(lat) / std::sqrt(1.0 - p.e2 * s * s);
+        worstK = std::max(worstK, std::fabs(k - std::hypot(x - p.FE, y - p.FN) / (p.a * m)));
+    }));
     std::string what = std::string(label) + " vs stere, forward, 360 points";
-    Report(what.c_str(), worstXY, "m");
-    Report((std::string(label) + " round trip").c_str(), worstBack, "rad");
+    Report(what.c_str(), d.forward, "m");
+    Report((std::string(label) + " round trip").c_str(), d.roundTrip, "rad");
     Report((std::string(label) + " scale vs closed form").c_str(), worstK, "");
-    EXPECT_LT(worstXY, 1e-6);
-    EXPECT_LT(worstBack, 1e-10);
+    EXPECT_LT(d.forward, 1e-6);
+    EXPECT_LT(d.roundTrip, 1e-10);
     EXPECT_LT(worstK, 1e-9);
 }
 }  // namespace

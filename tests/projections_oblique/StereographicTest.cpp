@@ -2,14 +2,15 @@
 // sterea as an independent reference over the working area.
 #include "ObliqueTestUtil.h"
 #include "ProjOracle.h"
+#include "ProjectionSweep.h"
 #include "Stereographic.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <limits>
 
 using namespace oblique_test;
+using namespace projection_sweep;
 
 namespace {
 
@@ -107,33 +108,17 @@ TEST(Stereographic, HostileInputFailsInsteadOfSpinning) {
 
 #ifdef ZELTO_HAVE_PROJ
 TEST(StereographicOracle, AgreesWithProjSterea) {
-    Stereographic p(Rd());
     ProjOracle proj("+proj=sterea +lat_0=52.15616055555555 +lon_0=5.38763888888889 +k=0.9999079 "
                     "+x_0=155000 +y_0=463000 +a=6377397.155 +rf=299.1528128");
-    double worstXY = 0, worstBack = 0, worstInv = 0;
-    int n = 0;
-    for (int i = 0; i < 20; ++i) {
-        for (int j = 0; j < 20; ++j) {
-            const double lat = (49.0 + 7.0 * i / 19.0) * kDeg;
-            const double lon = (1.0 + 9.0 * j / 19.0) * kDeg;
-            double x = 0, y = 0, px = 0, py = 0;
-            ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
-            ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-            worstXY = std::max({worstXY, std::fabs(x - px), std::fabs(y - py)});
-            double blat = 0, blon = 0, plat = 0, plon = 0;
-            ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u);
-            worstBack = std::max({worstBack, std::fabs(blat - lat), std::fabs(blon - lon)});
-            ASSERT_TRUE(proj.Inverse(x, y, plat, plon));
-            worstInv = std::max({worstInv, std::fabs(blat - plat), std::fabs(blon - plon)});
-            ++n;
-        }
-    }
-    Report("OST vs sterea, forward, 400 points 49..56N 1..10E", worstXY, "m");
-    Report("OST round trip", worstBack, "rad");
-    Report("OST vs sterea, inverse", worstInv, "rad");
-    EXPECT_EQ(n, 400);
-    EXPECT_LT(worstXY, 1e-6);
-    EXPECT_LT(worstBack, 1e-11);
-    EXPECT_LT(worstInv, 1e-11);
+    // 20 x 20 stations over 49..56 N, 1..10 E.
+    AngleDifferences d;
+    ASSERT_NO_FATAL_FAILURE(d = SweepAngles(Stereographic(Rd()), proj, {49.0, 56.0, 20, 1.0, 10.0, 20}));
+    Report("OST vs sterea, forward, 400 points 49..56N 1..10E", d.forward, "m");
+    Report("OST round trip", d.roundTrip, "rad");
+    Report("OST vs sterea, inverse", d.inverse, "rad");
+    EXPECT_EQ(d.points, 400);
+    EXPECT_LT(d.forward, 1e-6);
+    EXPECT_LT(d.roundTrip, 1e-11);
+    EXPECT_LT(d.inverse, 1e-11);
 }
 #endif

@@ -71,13 +71,17 @@ inline std::string Digits(double v) {
 inline uint32_t Take(errcode r) { return r.take(); }
 
 // Calls f(lat, lon), radians, at every station of the area, row by row; stops
-// at the first fatal failure f records.
+// at the first fatal failure f records and names that station.
 template <class F>
 void ForEachStation(const Area& area, F f) {
     for (int i = 0; i < area.rows; ++i) {
         for (int j = 0; j < area.cols; ++j) {
-            f(area.Lat(i), area.Lon(j));
-            if (::testing::Test::HasFatalFailure()) return;
+            const double lat = area.Lat(i), lon = area.Lon(j);
+            f(lat, lon);
+            if (::testing::Test::HasFatalFailure()) {
+                ADD_FAILURE() << "at the station " << lat / kSweepDeg << ", " << lon / kSweepDeg << " degrees";
+                return;
+            }
         }
     }
 }
