@@ -1,11 +1,14 @@
 // The projection records the geodesy tests hand to CreateGeodesy: an
 // ellipsoid and a projection type with every other member zero, WGS-84, and
-// the UTM zones on WGS-84. Only the C interface's header is needed, so the
-// client-side suites can use them as well as those reaching the C++ classes.
+// the UTM zones on WGS-84; and a fixture holding a zone 31 handle. Only the
+// C interface's header is needed, so the client-side suites can use them as
+// well as those reaching the C++ classes.
 #ifndef VORTAN_TESTS_PROJECTIONPARAMS_H
 #define VORTAN_TESTS_PROJECTIONPARAMS_H
 
 #include "vortan.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <numbers>
@@ -38,5 +41,17 @@ inline GeodesyParams Wgs84Tm(double centralMeridianDeg, double unit = 1.0) {
 
 // A northern UTM zone: zone 31 is centred on 3 E.
 inline GeodesyParams Utm(int zone, double unit = 1.0) { return Wgs84Tm(zone * 6 - 183, unit); }
+
+// A test with a UTM zone 31 handle in metres, destroyed after it.
+class Utm31Handle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const GeodesyParams p = Utm(31);
+        h = CreateGeodesy(&p);
+        ASSERT_NE(h, nullptr);
+    }
+    void TearDown() override { DestroyGeodesy(h); }
+    GEODESY h = nullptr;
+};
 
 #endif

@@ -862,20 +862,28 @@ TEST(ProfileCases, WriteKeepsPermissionsAndSymbolicLinks) {
 }
 
 TEST(ProfileCases, NumbersAsAtofReadsThem) {
-    EXPECT_EQ(ProfileAtof("1E-400"), 0.0);  // underflow, whatever the letter case
-    EXPECT_EQ(ProfileAtof("1e-400"), 0.0);
-    EXPECT_EQ(ProfileAtof("1E400"), HUGE_VAL);
-    EXPECT_EQ(ProfileAtof("-1e+400"), -HUGE_VAL);
-    EXPECT_EQ(ProfileAtof("0x1A"), 26.0);
-    EXPECT_EQ(ProfileAtof("-0X10"), -16.0);
-    EXPECT_EQ(ProfileAtof("0x1.8p1"), 3.0);
-    EXPECT_EQ(ProfileAtof("0x"), 0.0);     // "0" and a letter
-    EXPECT_EQ(ProfileAtof("0xg"), 0.0);
-    EXPECT_EQ(ProfileAtof("  .5"), 0.5);
-    EXPECT_EQ(ProfileAtof("5."), 5.0);
-    EXPECT_EQ(ProfileAtoi("0x1A"), 0);     // atoi reads decimal digits only
-    EXPECT_EQ(ProfileAtoi(" +12abc"), 12);
-    EXPECT_EQ(ProfileAtoi("99999999999"), 2147483647);
+    const struct {
+        const char* text;
+        double value;
+    } reals[] = {{"1E-400", 0.0},  // underflow, whatever the letter case
+                 {"1e-400", 0.0},
+                 {"1E400", HUGE_VAL},
+                 {"-1e+400", -HUGE_VAL},
+                 {"0x1A", 26.0},
+                 {"-0X10", -16.0},
+                 {"0x1.8p1", 3.0},
+                 {"0x", 0.0},  // "0" and a letter
+                 {"0xg", 0.0},
+                 {"  .5", 0.5},
+                 {"5.", 5.0}};
+    for (const auto& r : reals) EXPECT_EQ(ProfileAtof(r.text), r.value) << r.text;
+    const struct {
+        const char* text;
+        int value;
+    } integers[] = {{"0x1A", 0},  // atoi reads decimal digits only
+                    {" +12abc", 12},
+                    {"99999999999", 2147483647}};
+    for (const auto& i : integers) EXPECT_EQ(ProfileAtoi(i.text), i.value) << i.text;
 }
 
 }  // namespace

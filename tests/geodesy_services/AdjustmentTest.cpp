@@ -28,17 +28,7 @@ double Expanded(const std::vector<double>& c, int32_t degree, double p, double q
     return sum;
 }
 
-// A UTM zone 31 handle for the exported setter and getter.
-class AdjustApi : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const GeodesyParams p = Utm(31);
-        h = CreateGeodesy(&p);
-        ASSERT_NE(h, nullptr);
-    }
-    void TearDown() override { DestroyGeodesy(h); }
-    GEODESY h = nullptr;
-};
+using AdjustApi = Utm31Handle;
 
 }  // namespace
 

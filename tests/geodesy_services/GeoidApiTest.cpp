@@ -30,17 +30,14 @@ GridSpec Geoid() {
     return g;
 }
 
-class GeoidApi : public ::testing::Test {
+// The zone 31 handle and the geoid's file, not yet given to the handle.
+class GeoidApi : public Utm31Handle {
 protected:
     void SetUp() override {
-        const GeodesyParams p = Utm(31);
-        h = CreateGeodesy(&p);
-        ASSERT_NE(h, nullptr);
+        Utm31Handle::SetUp();
         path = dir.write("nl.geo", GridBytes(Geoid()));
     }
-    void TearDown() override { DestroyGeodesy(h); }
     TempDir dir;
-    GEODESY h = nullptr;
     std::string path;
 };
 
