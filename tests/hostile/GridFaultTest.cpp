@@ -47,14 +47,34 @@ std::string GeoidBytes(int32_t cols, int32_t rows) {
     return b;
 }
 
+// WGS-84 on a transverse Mercator grid in metres: the frame the geoid is set on.
+GeodesyParams WgsTransverseMercator() {
+    GeodesyParams p{};
+    p.a = 6378137.0;
+    p.invFlattening = 298.257223563;
+    p.projection = 3;
+    p.unit = 1.0;
+    return p;
+}
+
+// A handle of WgsTransverseMercator(), destroyed with the test.
+struct OwnedGeodesy {
+    OwnedGeodesy() {
+        const GeodesyParams p = WgsTransverseMercator();
+        h = CreateGeodesy(&p);
+    }
+    ~OwnedGeodesy() {
+        if (h != nullptr) DestroyGeodesy(h);
+    }
+    OwnedGeodesy(const OwnedGeodesy&) = delete;
+    OwnedGeodesy& operator=(const OwnedGeodesy&) = delete;
+    GEODESY h = nullptr;
+};
+
 class GridFault : public ::testing::Test {
 protected:
     void SetUp() override {
-        GeodesyParams p{};
-        p.a = 6378137.0;
-        p.invFlattening = 298.257223563;
-        p.projection = 3;
-        p.unit = 1.0;
+        GeodesyParams p = WgsTransverseMercator();
         p.scaleFactor = 0.9996;
         p.centralMeridian = 3 * kDeg;
         p.falseEasting = 500000;
@@ -133,12 +153,8 @@ TEST_F(GridFault, NonFinitePositionsAreRefused) {
 
 TEST(GridFaultOpen, DefinitionOfAGridThatIsAFolderOrJunk) {
     TempDir dir;
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = 1.0;
-    GEODESY h = CreateGeodesy(&p);
+    const OwnedGeodesy geodesy;
+    const GEODESY h = geodesy.h;
     ASSERT_NE(h, nullptr);
     std::filesystem::create_directory(dir.file("folder.geo"));
     EXPECT_EQ(SetGeoid(h, dir.file("folder.geo").c_str(), 1.5), 0);
@@ -152,7 +168,6 @@ TEST(GridFaultOpen, DefinitionOfAGridThatIsAFolderOrJunk) {
     double n = 0;
     EXPECT_EQ(Undulation(h, 0.9, 0.1, &n), 1);
     EXPECT_DOUBLE_EQ(n, 1.5);  // no geoid: the correction alone
-    DestroyGeodesy(h);
 }
 
 TEST(GridFaultOpen, HugeNegativeCountsAreRefusedWithoutOverflow) {
@@ -162,12 +177,8 @@ TEST(GridFaultOpen, HugeNegativeCountsAreRefusedWithoutOverflow) {
     std::string b = GeoidBytes(kCols, 2);
     Put(b, 64, int32_t{-2071690108});
     Put(b, 72, int32_t{-2071690108});
-    GeodesyParams p{};
-    p.a = 6378137.0;
-    p.invFlattening = 298.257223563;
-    p.projection = 3;
-    p.unit = 1.0;
-    GEODESY h = CreateGeodesy(&p);
+    const OwnedGeodesy geodesy;
+    const GEODESY h = geodesy.h;
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(SetGeoid(h, dir.write("neg.geo", b).c_str(), 0.0), 0);
     EXPECT_EQ(GetGeodesyError(), 9);
@@ -175,5 +186,4 @@ TEST(GridFaultOpen, HugeNegativeCountsAreRefusedWithoutOverflow) {
     Put(b, 72, int32_t{2147483647});
     EXPECT_EQ(SetGeoid(h, dir.write("big.geo", b).c_str(), 0.0), 0);
     EXPECT_EQ(GetGeodesyError(), 9);
-    DestroyGeodesy(h);
 }
