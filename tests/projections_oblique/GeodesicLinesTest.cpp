@@ -80,6 +80,35 @@ bool Direct(const char* tool, std::vector<Line>& lines) {
 
 const std::array<double, 7> kBands = {1.0, 10.0, 100.0, 1e3, 1e4, 1e5, 1e6};
 
+// Length (metres / unit) and start azimuth (radians) of the line between two
+// points, as GCircLL and RLineLL give them.
+using LineFunction = double (*)(const Ellipsoid&, double, double, double, double, double, double*);
+
+struct BandDifferences {
+    double relativeLength = 0;  // largest |s - s_tool| / s_tool
+    double azimuth = 0;         // largest start azimuth difference, radians
+};
+
+// The series of one band length solved by the tool, then measured back by
+// ours between the same two points; both largest differences are reported as
+// "<ours> vs <tool>, <length> m, ...". A fatal failure when the tool could
+// not run.
+void AgainstTool(const char* tool, const char* ours, LineFunction line, double length, BandDifferences& d) {
+    auto lines = Series(length);
+    ASSERT_TRUE(Direct(tool, lines)) << tool << " " << length;
+    for (const auto& l : lines) {
+        double az = 0;
+        const double s = line(kWgs84, 1.0, l.lat1 * kDeg, l.lon1 * kDeg, l.lat2 * kDeg, l.lon2 * kDeg, &az);
+        d.relativeLength = std::max(d.relativeLength, std::fabs(s - l.s) / l.s);
+        d.azimuth = std::max(d.azimuth, std::fabs(std::remainder(az - l.azi * kDeg, 2 * kPi)));
+    }
+    char what[96];
+    std::snprintf(what, sizeof what, "%s vs %s, %g m, 192 lines, relative length", ours, tool, length);
+    Report(what, d.relativeLength, "");
+    std::snprintf(what, sizeof what, "%s vs %s, %g m, azimuth", ours, tool, length);
+    Report(what, d.azimuth / kDeg * 3600.0, "arcsec");
+}
+
 }  // namespace
 
 TEST(GeodesicLines, IdenticalPoints) {
@@ -136,46 +165,21 @@ TEST(GeodesicLines, NearlyEastWestRhumbKeepsItsLength) {
 
 TEST(GeodesicLinesOracle, GaussSeriesAgainstGeodSolve) {
     if (!ToolAvailable("GeodSolve")) GTEST_SKIP() << "GeodSolve not installed";
-    double bound = 0;
     for (double length : kBands) {
-        auto lines = Series(length);
-        ASSERT_TRUE(Direct("GeodSolve", lines));
-        double worstRel = 0, worstAz = 0;
-        for (const auto& l : lines) {
-            double az = 0;
-            const double s = GCircLL(kWgs84, 1.0, l.lat1 * kDeg, l.lon1 * kDeg, l.lat2 * kDeg, l.lon2 * kDeg, &az);
-            worstRel = std::max(worstRel, std::fabs(s - l.s) / l.s);
-            worstAz = std::max(worstAz, std::fabs(std::remainder(az - l.azi * kDeg, 2 * kPi)));
-        }
-        char what[96];
-        std::snprintf(what, sizeof what, "GCircLL vs GeodSolve, %g m, 192 lines, relative length", length);
-        Report(what, worstRel, "");
-        std::snprintf(what, sizeof what, "GCircLL vs GeodSolve, %g m, azimuth", length);
-        Report(what, worstAz / kDeg * 3600.0, "arcsec");
+        BandDifferences d;
+        ASSERT_NO_FATAL_FAILURE(AgainstTool("GeodSolve", "GCircLL", GCircLL, length, d));
         // A little above what the series delivers per band: parts per billion
         // up to 10 km, growing steeply with the length beyond.
-        bound = length <= 1e4 ? 1e-8 : (length <= 1e5 ? 1e-6 : 1e-4);
-        EXPECT_LT(worstRel, bound) << length;
+        const double bound = length <= 1e4 ? 1e-8 : (length <= 1e5 ? 1e-6 : 1e-4);
+        EXPECT_LT(d.relativeLength, bound) << length;
     }
 }
 
 TEST(GeodesicLinesOracle, RhumbAgainstRhumbSolve) {
     if (!ToolAvailable("RhumbSolve")) GTEST_SKIP() << "RhumbSolve not installed";
     for (double length : kBands) {
-        auto lines = Series(length);
-        ASSERT_TRUE(Direct("RhumbSolve", lines));
-        double worstRel = 0, worstAz = 0;
-        for (const auto& l : lines) {
-            double az = 0;
-            const double s = RLineLL(kWgs84, 1.0, l.lat1 * kDeg, l.lon1 * kDeg, l.lat2 * kDeg, l.lon2 * kDeg, &az);
-            worstRel = std::max(worstRel, std::fabs(s - l.s) / l.s);
-            worstAz = std::max(worstAz, std::fabs(std::remainder(az - l.azi * kDeg, 2 * kPi)));
-        }
-        char what[96];
-        std::snprintf(what, sizeof what, "RLineLL vs RhumbSolve, %g m, 192 lines, relative length", length);
-        Report(what, worstRel, "");
-        std::snprintf(what, sizeof what, "RLineLL vs RhumbSolve, %g m, azimuth", length);
-        Report(what, worstAz / kDeg * 3600.0, "arcsec");
-        EXPECT_LT(worstRel, 1e-6) << length;
+        BandDifferences d;
+        ASSERT_NO_FATAL_FAILURE(AgainstTool("RhumbSolve", "RLineLL", RLineLL, length, d));
+        EXPECT_LT(d.relativeLength, 1e-6) << length;
     }
 }
