@@ -14,6 +14,7 @@
 #include <numbers>
 
 inline constexpr double kDeg = std::numbers::pi / 180.0;
+inline constexpr double kSec = kDeg / 3600.0;
 
 // Grid and heights in `unit` metres; no scale, origin or false origin yet.
 inline GeodesyParams OnEllipsoid(double a, double invFlattening, int32_t type, double unit = 1.0) {

@@ -1,6 +1,7 @@
 // Geocentric coordinates and the seven-parameter shift, against PROJ.
 #include "Datum.h"
 #include "ProjOracle.h"
+#include "ProjectionParams.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,6 @@
 #include <vector>
 
 namespace {
-
-constexpr double kDeg = 0.017453292519943295;
-constexpr double kSec = 3.14159265358979323846 / 648000.0;
 
 struct LatLon {
     double lat, lon, h;

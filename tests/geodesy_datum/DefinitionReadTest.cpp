@@ -1,9 +1,12 @@
 // What one section of a geodesy definition file says, in library units.
 #include "DefinitionFile.h"
 #include "Profile.h"
+#include "ProjectionParams.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <numbers>
 
 namespace {
 
@@ -38,11 +41,11 @@ TEST(DefinitionRead, UnitsOfTheFileAreConverted) {
                           "AdjustType=1\nReverseX=Yes\nReverseY=2\nAdjustRotation=90\nDynDatum=C:\\b\\g.grd\n"
                           "Geoid=geo.grd\nOrthoHCorr=0.5\n"));
     Definition d = ReadDefinition(ini, "geodesy");
-    EXPECT_DOUBLE_EQ(double(d.params.centralMeridian), -99 * 0.017453292519943295);
+    EXPECT_DOUBLE_EQ(double(d.params.centralMeridian), -99 * kDeg);
     EXPECT_DOUBLE_EQ(double(d.shift.scale), 1.000002);
-    EXPECT_DOUBLE_EQ(double(d.shift.rz), 3.14159265358979323846 / 648000.0);
+    EXPECT_DOUBLE_EQ(double(d.shift.rz), kSec);
     EXPECT_EQ(d.adjustment.typeWord, 0x10001u);
-    EXPECT_DOUBLE_EQ(double(d.adjustment.rotation), 3.14159265358979323846 / 2);
+    EXPECT_DOUBLE_EQ(double(d.adjustment.rotation), std::numbers::pi / 2);
     EXPECT_TRUE(d.hasDatumGrid);
     EXPECT_EQ(d.datumGrid, "C:\\b\\g.grd");
     EXPECT_TRUE(d.hasGeoid);

@@ -1,7 +1,7 @@
 // The fixture of the definition-file tests: the suite's directory
 // (QVO_BRAMIX) is a temporary folder with a "datum" folder in it, where
 // the tests write definition and grid files. Also the angles the datum
-// tests compare with (degrees come with the projection records).
+// tests compare with (degrees and seconds come with the projection records).
 #ifndef VORTAN_TESTS_SUITEFOLDERTEST_H
 #define VORTAN_TESTS_SUITEFOLDERTEST_H
 
@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr double kSec = 3.14159265358979323846 / 648000.0;
 // 1 mm on the earth's surface, as an angle.
 inline constexpr double kMmAngle = 1e-3 / 6.4e6;
 

@@ -2,6 +2,7 @@
 // 0-360 degree grids, the row cache, and files that do not describe a grid.
 #include "GridWriter.h"
 #include "InterpFile.h"
+#include "ProjectionParams.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,6 @@
 #include <numbers>
 
 namespace {
-
-constexpr double kDeg = std::numbers::pi / 180.0;
 
 uint32_t OpenCode(const std::string& path) {
     try {
