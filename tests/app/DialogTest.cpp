@@ -124,8 +124,7 @@ TEST_F(Dialog, ChoosingUpperCaseCsvEnablesConvert)
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
     const std::string path = work.write("SURVEY.CSV", "x\n");
-    chooser.Answer(QString::fromStdString(path), 1);
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, path);
 
     ASSERT_EQ(chooser.requests.size(), 1u);
     const FileChooserRequest& rq = chooser.requests[0];
@@ -158,14 +157,12 @@ TEST_F(Dialog, ChoosingTxtLeavesConvertDisabledAndCancelChangesNothing)
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(work.file("survey.txt")));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, work.file("survey.txt"));
     EXPECT_EQ(dlg.FileType(), 1);
     EXPECT_FALSE(Enabled(dlg, 106));
     EXPECT_EQ(dlg.FileNames(), "survey.txt");
 
-    chooser.Answer(QString::fromStdString(work.file("a.csv")));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, work.file("a.csv"));
     EXPECT_TRUE(Enabled(dlg, 106));
     chooser.Refuse();
     Button(dlg, 103)->click();
@@ -180,8 +177,7 @@ TEST_F(Dialog, RunOverTheHarbourSampleShowsOutputProgressAndRecordCount)
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(csv));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, csv);
     ProgressWatch progress(qobject_cast<QProgressBar*>(dlg.Control(113)));
     dlg.Receiver().ResetCounters();
 
@@ -223,8 +219,7 @@ TEST_F(Dialog, RunOverTheHarbourSampleShowsOutputProgressAndRecordCount)
 
     // The same conversion again gives the same file.
     const std::string first = TempDir::read(edt);
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_TRUE(ConvertAndWait(dlg));
     EXPECT_EQ(TempDir::read(edt), first);
     EXPECT_EQ(dlg.Messages().size(), 1);  // the list starts afresh with every run
 }
@@ -236,12 +231,10 @@ TEST_F(Dialog, CancelDuringALargeRunEndsItWithAShorterCount)
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(csv));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, csv);
     // Cancel as soon as the first progress of the file arrives.
     OnFirstMessage cancel(dlg, WM_PERCENTDONE, [&] { Button(dlg, 116)->click(); });
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_TRUE(ConvertAndWait(dlg));
     ASSERT_TRUE(cancel.m_done);
 
     ASSERT_EQ(dlg.Messages().size(), 1);
@@ -260,10 +253,8 @@ TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(work.file("gone.csv")));
-    Button(dlg, 103)->click();
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg));
+    Choose(dlg, chooser, work.file("gone.csv"));
+    ASSERT_TRUE(ConvertAndWait(dlg));
     ASSERT_EQ(dlg.Messages().size(), 1);
     EXPECT_EQ(dlg.Messages()[0], "**>> gone : Failed to open CSV file. <<**");
     EXPECT_EQ(dlg.FailedFiles(), 1);
@@ -271,10 +262,8 @@ TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
 
     // A file without a single line fails while it is converted.
     const std::string empty = work.write("empty.csv", "");
-    chooser.Answer(QString::fromStdString(empty));
-    Button(dlg, 103)->click();
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg));
+    Choose(dlg, chooser, empty);
+    ASSERT_TRUE(ConvertAndWait(dlg));
     ASSERT_EQ(dlg.Messages().size(), 1);
     EXPECT_EQ(dlg.Messages()[0], "**>> empty : Failed to parse CSV file. <<**");
 }
@@ -285,8 +274,7 @@ TEST_F(Dialog, AFileFailingOnManyRecordsCountsAsOneFailedFile)
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
     const std::string csv = WriteSurvey(work.file("track.csv"), 50);
-    chooser.Answer(QString::fromStdString(csv));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, csv);
     // Three records of the file fail, as a project geodesy rejecting positions reports them;
     // delivered at once, before anything else the worker posts about this file.
     OnFirstMessage fail(dlg, WM_PERCENTDONE, [&] {
@@ -295,8 +283,7 @@ TEST_F(Dialog, AFileFailingOnManyRecordsCountsAsOneFailedFile)
             QCoreApplication::sendEvent(&dlg, &error);
         }
     });
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_TRUE(ConvertAndWait(dlg));
     const QStringList m = dlg.Messages();
     ASSERT_EQ(m.size(), 4);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(m[i], "**>> track : Failed GeoXY call. <<**");
@@ -311,13 +298,11 @@ TEST_F(Dialog, FailingDefinitionFileStopsTheRunBeforeItStarts)
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
     const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
-    chooser.Answer(QString::fromStdString(csv));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, csv);
     Button(dlg, 1001)->click();
     EXPECT_EQ(dlg.ConversionType(), 1);
     const std::string ini = work.write("junk.ini", "this is not a geodesy definition\n[Nothing]\nx=\n");
-    chooser.Answer(QString::fromStdString(ini));
-    Button(dlg, 1005)->click();
+    Choose(dlg, chooser, ini, 1005);
     EXPECT_EQ(dlg.IniFilePath(), QString::fromStdString(ini));
     EXPECT_EQ(Text(dlg, 1004), QString::fromStdString(ini));
 
@@ -346,12 +331,10 @@ TEST_F(Dialog, FailingDefinitionFileStopsTheRunBeforeItStarts)
 
     // After a run the title is the previous output file's name.
     Button(dlg, 1000)->click();
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg));
+    ASSERT_TRUE(ConvertAndWait(dlg));
     Button(dlg, 1001)->click();
     const std::string missing = work.file("missing.ini");
-    chooser.Answer(QString::fromStdString(missing));
-    Button(dlg, 1005)->click();
+    Choose(dlg, chooser, missing, 1005);
     Button(dlg, 106)->click();
     QCoreApplication::processEvents();
     ASSERT_FALSE(dlg.Messages().isEmpty());
@@ -365,8 +348,7 @@ TEST_F(Dialog, PlaceholderKeepsTheEllipsoidInForce)
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(csv));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, csv);
     auto* combo = qobject_cast<QComboBox*>(dlg.Control(1002));
     auto convertWith = [&](int row) {
         combo->setCurrentIndex(row);
@@ -455,8 +437,7 @@ TEST_F(Dialog, DestroyingTheDialogMidRunIsSafe)
     auto dlg = std::make_unique<CZeltoConverterDlg>();
     ScriptedChooser chooser;
     dlg->SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(csv));
-    Button(*dlg, 103)->click();
+    Choose(*dlg, chooser, csv);
     Button(*dlg, 106)->click();
     EXPECT_TRUE(dlg->IsRunning());
     dlg.reset();
@@ -516,15 +497,12 @@ TEST_F(Dialog, ProjectGeodesyRunUsesTheDefinitionFile)
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(csv));
-    Button(dlg, 103)->click();
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg));
+    Choose(dlg, chooser, csv);
+    ASSERT_TRUE(ConvertAndWait(dlg));
     const std::string utm = TempDir::read(work.file("harbour_survey.EDT"));
 
     Button(dlg, 1001)->click();
-    chooser.Answer(QString::fromStdString(ini));
-    Button(dlg, 1005)->click();
+    Choose(dlg, chooser, ini, 1005);
     Button(dlg, 106)->click();
     if (!dlg.IsRunning()) {
         std::string error;

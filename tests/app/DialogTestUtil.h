@@ -61,6 +61,14 @@ protected:
         return qobject_cast<QAbstractButton*>(dlg.Control(id));
     }
 
+    // Answers the next file request with `path` and presses the button that asks: File...
+    // (103) for the survey, ... (1005) for the definition file.
+    static void Choose(CZeltoConverterDlg& dlg, ScriptedChooser& chooser, const std::string& path, int id = 103)
+    {
+        chooser.Answer(QString::fromStdString(path));
+        Button(dlg, id)->click();
+    }
+
     // Runs the event loop, as the window would, until done() holds or a generous limit that
     // only a hang reaches. The loop sleeps between events, leaving the cores to the worker.
     static bool SpinUntil(const std::function<bool()>& done, int limitMs = 120000)
@@ -81,6 +89,13 @@ protected:
     static bool WaitForRunEnd(CZeltoConverterDlg& dlg, int limitMs = 120000)
     {
         return SpinUntil([&] { return !dlg.IsRunning(); }, limitMs);
+    }
+
+    // Presses Convert and waits for the run to end.
+    static bool ConvertAndWait(CZeltoConverterDlg& dlg, int limitMs = 120000)
+    {
+        Button(dlg, 106)->click();
+        return WaitForRunEnd(dlg, limitMs);
     }
 
     // A Zelto CSV of n records cycled from a small track in San Diego Bay.

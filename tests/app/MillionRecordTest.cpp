@@ -18,8 +18,7 @@ TEST_F(AppMillionRecords, EventQueueStaysBounded)
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser;
     dlg.SetFileChooser(&chooser);
-    chooser.Answer(QString::fromStdString(csv));
-    Button(dlg, 103)->click();
+    Choose(dlg, chooser, csv);
     dlg.Receiver().ResetCounters();
 
     // The window's own timer keeps firing while the worker converts.
@@ -30,8 +29,7 @@ TEST_F(AppMillionRecords, EventQueueStaysBounded)
 
     QElapsedTimer clock;
     clock.start();
-    Button(dlg, 106)->click();
-    ASSERT_TRUE(WaitForRunEnd(dlg, 240000));
+    ASSERT_TRUE(ConvertAndWait(dlg, 240000));
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
     timer.stop();
 

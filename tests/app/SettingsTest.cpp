@@ -42,8 +42,7 @@ TEST_F(Settings, FourValuesSurviveARestart)
         Button(dlg, 1001)->click();
         chooser.Answer(ini);
         Button(dlg, 1005)->click();
-        chooser.Answer(QString::fromStdString(csv));
-        Button(dlg, 103)->click();
+        Choose(dlg, chooser, csv);
         dlg.show();
         dlg.close();
     }
