@@ -54,8 +54,7 @@ TEST_F(DefinitionFiles, ProjectionValueIgnoresLetterCaseAndSectionIsChosen) {
                          "[Geodesy]\nProjection=Lambert\n");
     GEODESY h = CreateFileGeodesy(f.c_str(), "other");
     ASSERT_NE(h, nullptr);
-    GeodesyParams p{};
-    GetGeodesyParams(h, &p, nullptr, nullptr);
+    const GeodesyParams p = ParamsOf(h);
     EXPECT_EQ(p.projection, 3);
     DestroyGeodesy(h);
 }
@@ -96,8 +95,7 @@ TEST_F(DefinitionFiles, FlagWordsOfTheAdjustment) {
                              "\nAdjustScale=0\nAdjustRotation=90\n",
                          "adj.ini");
         ASSERT_NE(h, nullptr);
-        AdjustParams a{};
-        GetAdjustment(h, &a);
+        const AdjustParams a = AdjustmentOf(h);
         EXPECT_EQ(a.typeWord, c.word) << c.x << " " << c.y;
         EXPECT_EQ(double(a.scale), 1.0);
         EXPECT_NEAR(double(a.rotation), 90 * kDeg, 1e-15);
@@ -110,8 +108,7 @@ TEST_F(DefinitionFiles, DeltaKeysInFileUnits) {
                          "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\nDeltaScale=2.5\nDeltaRX=0.5\nDeltaRY=-1\nDeltaRZ=1.5\n",
                      "delta.ini");
     ASSERT_NE(h, nullptr);
-    EllDiffParams d{};
-    GetEllDiff(h, &d);
+    const EllDiffParams d = EllDiffOf(h);
     EXPECT_EQ(double(d.dx), 8.0);
     EXPECT_EQ(double(d.dy), -160.0);
     EXPECT_EQ(double(d.dz), -176.0);
@@ -138,8 +135,7 @@ TEST_F(DefinitionFiles, DynDatumFolderRuleAndPrecedenceOverDelta) {
         char path[300];
         ASSERT_EQ(GetEllModel(h, path, sizeof path), 1);
         EXPECT_EQ(std::string(path), DatumFolder("nad.grd")) << value;
-        EllDiffParams d{};
-        GetEllDiff(h, &d);
+        const EllDiffParams d = EllDiffOf(h);
         EXPECT_EQ(double(d.scale), -1.0);
         EXPECT_EQ(double(d.dx), 0.0);
         DestroyGeodesy(h);
@@ -218,8 +214,7 @@ TEST_F(DefinitionFiles, EllModelPathIsCutToTheBuffer) {
     EXPECT_EQ(GetEllModel(h, small, 0), 0);
     EXPECT_EQ(GetGeodesyError(), 2);
     ASSERT_EQ(SetEllModel(h, nullptr), 1);
-    EllDiffParams d{};
-    GetEllDiff(h, &d);
+    const EllDiffParams d = EllDiffOf(h);
     EXPECT_EQ(double(d.scale), 1.0);
     DestroyGeodesy(h);
 }
@@ -265,8 +260,7 @@ TEST(DatumApi, UnusableShiftIsRefusedAndTheOldOneStays) {
         EXPECT_EQ(SetEllDiff(h, &bad), 0);
         EXPECT_EQ(GetGeodesyError(), 7);
     }
-    EllDiffParams back{};
-    GetEllDiff(h, &back);
+    const EllDiffParams back = EllDiffOf(h);
     EXPECT_EQ(double(back.dz), 3.0);
     EXPECT_EQ(double(back.scale), 1.0);
     DestroyGeodesy(h);

@@ -119,16 +119,13 @@ TEST_F(DefinitionCases, EmptyValuesTakeTheirDefaults) {
                      "Unit=\nScaleFactor=\nVertUnit=\nAdjustScale=\nDeltaX=\nReverseX=\nDynDatum=\nGeoid=\n");
     ASSERT_NE(h, nullptr) << GetGeodesyError();
     EXPECT_EQ(GetGeodesyError(), 0);
-    GeodesyParams p{};
-    GetGeodesyParams(h, &p, nullptr, nullptr);
+    const GeodesyParams p = ParamsOf(h);
     EXPECT_EQ(double(p.unit), 1.0);
     EXPECT_EQ(double(p.scaleFactor), 1.0);
-    AdjustParams a{};
-    GetAdjustment(h, &a);
+    const AdjustParams a = AdjustmentOf(h);
     EXPECT_EQ(double(a.scale), 1.0);
     EXPECT_EQ(uint32_t(a.typeWord), 0u);
-    EllDiffParams d{};
-    GetEllDiff(h, &d);
+    const EllDiffParams d = EllDiffOf(h);
     EXPECT_EQ(double(d.scale), 1.0);
     EXPECT_EQ(double(d.dx), 0.0);
     EXPECT_EQ(EllModel(h), "");
@@ -144,15 +141,13 @@ TEST_F(DefinitionCases, NumbersAreReadAsAtofReadsThemWhateverTheLocale) {
         "CentralMeridian=-117.5deg\nFalseEasting=500000.25\nFalseNorthing=abc\nAdjustType=1.9\n");
     std::setlocale(LC_ALL, saved.c_str());
     ASSERT_NE(h, nullptr);
-    GeodesyParams p{};
-    GetGeodesyParams(h, &p, nullptr, nullptr);
+    const GeodesyParams p = ParamsOf(h);
     EXPECT_EQ(double(p.a), 6378206.4);
     EXPECT_EQ(double(p.scaleFactor), 0.9996);
     EXPECT_DOUBLE_EQ(double(p.centralMeridian), -117.5 * kDeg);
     EXPECT_EQ(double(p.falseEasting), 500000.25);
     EXPECT_EQ(double(p.falseNorthing), 0.0);
-    AdjustParams a{};
-    GetAdjustment(h, &a);
+    const AdjustParams a = AdjustmentOf(h);
     EXPECT_EQ(uint32_t(a.typeWord), 1u);  // atoi: the leading integer
     DestroyGeodesy(h);
 }
@@ -182,8 +177,7 @@ TEST_F(DefinitionCases, ProjectionValueIsTrimmedAndUnquoted) {
         GEODESY h = Open(std::string("[Geodesy]\nProjection=") + value +
                          "\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
         ASSERT_NE(h, nullptr) << value;
-        GeodesyParams p{};
-        GetGeodesyParams(h, &p, nullptr, nullptr);
+        const GeodesyParams p = ParamsOf(h);
         EXPECT_EQ(p.projection, 3) << value;
         DestroyGeodesy(h);
     }
@@ -631,8 +625,7 @@ TEST_F(DefinitionCases, TwoValueGridShiftsLatitudeAndLongitude) {
     WriteConstantGrid("ll.grd", {1.5f, -2.0f});
     GEODESY h = Open(std::string(kClarkeUtm11) + "DynDatum=ll.grd\nDeltaX=500\n");
     ASSERT_NE(h, nullptr) << GetGeodesyError();
-    EllDiffParams d{};
-    GetEllDiff(h, &d);
+    const EllDiffParams d = EllDiffOf(h);
     EXPECT_EQ(double(d.scale), -1.0);
     const double lat0 = 32.5 * kDeg, lon0 = -117.25 * kDeg;
     double lat = lat0, lon = lon0, height = 25.0;

@@ -50,6 +50,23 @@ protected:
     TempDir dir;
 };
 
+// What the getters report of a handle, for checks of a member or two.
+inline GeodesyParams ParamsOf(GEODESY h) {
+    GeodesyParams p{};
+    GetGeodesyParams(h, &p, nullptr, nullptr);
+    return p;
+}
+inline AdjustParams AdjustmentOf(GEODESY h) {
+    AdjustParams a{};
+    GetAdjustment(h, &a);
+    return a;
+}
+inline EllDiffParams EllDiffOf(GEODESY h) {
+    EllDiffParams d{};
+    GetEllDiff(h, &d);
+    return d;
+}
+
 // The datum grid's path as GetEllModel writes it: "" where the handle has none.
 inline std::string EllModel(GEODESY h) {
     char path[300] = "x";
