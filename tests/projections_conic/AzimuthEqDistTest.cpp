@@ -5,7 +5,7 @@
 // far it departs from the geodesic at growing distance is measured here and
 // the accuracy stated in the notes is the one asserted.
 #include "AzimuthEqDist.h"
-#include "ProjectionRegistry.h"
+#include "ConicTestUtil.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +17,13 @@
 #endif
 
 #include <algorithm>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <numbers>
-#include <string>
+
+using namespace conic_test;
+using projection_sweep::Report;
 
 namespace {
 
@@ -49,12 +50,6 @@ GeodesyParams Wgs84(double lat0Deg, double lon0Deg, double fe = 0, double fn = 0
     return AzdParams(6378137.0, 298.257223563, lat0Deg * kDeg, lon0Deg * kDeg, fe, fn);
 }
 
-uint32_t Code(errcode r) { return r.take(); }
-
-void Report(const char* what, double value, const char* unit) {
-    std::printf("[accuracy] %s: %.3g %s\n", what, value, unit);
-}
-
 // Ground distance of a latitude/longitude difference, metres (good enough
 // for judging millimetres to metres).
 double Ground(double lat1, double lon1, double lat2, double lon2) {
@@ -64,16 +59,7 @@ double Ground(double lat1, double lon1, double lat2, double lon2) {
 
 }  // namespace
 
-TEST(AzimuthEqDist, NamesTypeAndRegistration) {
-    AzimuthEqDist p(Clarke1866());
-    EXPECT_STREQ(p.ShortName(), "AZD");
-    EXPECT_EQ(p.TypeId(), 8);
-    ASSERT_NE(FindProjectionMaker(8), nullptr);
-    const GeodesyParams params = Clarke1866();
-    Projection* made = FindProjectionMaker(8)(params);
-    EXPECT_STREQ(made->ShortName(), "AZD");
-    delete made;
-}
+TEST(AzimuthEqDist, NamesTypeAndRegistration) { ExpectRegistered<AzimuthEqDist>(Clarke1866(), 8, "AZD"); }
 
 TEST(AzimuthEqDist, OriginConstants) {
     AzimuthEqDist p(AzdParams(6378206.4, 294.9786982, 40.0 * kDeg, -100.0 * kDeg, 0, 0, 0.3048));
@@ -262,17 +248,7 @@ TEST(AzimuthEqDist, ScaleFactorParallelsAndSkewAreIgnored) {
     other.northParallel = 1.0;
     other.southParallel = 0.5;
     other.skewAzimuth = 0.3;
-    AzimuthEqDist p(Clarke1866()), q(other);
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    ASSERT_EQ(Code(p.Forward(x1, y1, 42.0 * kDeg, -103.0 * kDeg)), 0u);
-    ASSERT_EQ(Code(q.Forward(x2, y2, 42.0 * kDeg, -103.0 * kDeg)), 0u);
-    EXPECT_EQ(x1, x2);
-    EXPECT_EQ(y1, y2);
-    double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
-    ASSERT_EQ(Code(p.Inverse(-200000.0, 70000.0, lat1, lon1)), 0u);
-    ASSERT_EQ(Code(q.Inverse(-200000.0, 70000.0, lat2, lon2)), 0u);
-    EXPECT_EQ(lat1, lat2);
-    EXPECT_EQ(lon1, lon2);
+    ExpectSameGrid<AzimuthEqDist>(Clarke1866(), other, 42.0 * kDeg, -103.0 * kDeg, -200000.0, 70000.0);
 }
 
 TEST(AzimuthEqDist, FeetGridScalesOffsetsOnly) {
@@ -325,45 +301,15 @@ TEST(AzimuthEqDist, PointScaleIsOne) {
 }
 
 TEST(AzimuthEqDistHandle, CreateGeoXYXYGeoScale) {
-    const GeodesyParams params = Clarke1866();
-    GEODESY h = CreateGeodesy(&params);
-    ASSERT_NE(h, nullptr) << GetGeodesyError();
-    double x = 0, y = 0;
-    ASSERT_EQ(GeoXY(h, &x, &y, 41.0 * kDeg, -98.0 * kDeg), 1);
-    EXPECT_EQ(GetGeodesyError(), 0);
-    EXPECT_NEAR(x, 168269.027, 0.0005);
-    EXPECT_NEAR(y, 112943.399, 0.0005);
     double lat = 0, lon = 0;
-    ASSERT_EQ(XYGeo(h, x, y, &lat, &lon), 1);
-    EXPECT_LT(Ground(lat, lon, 41.0 * kDeg, -98.0 * kDeg), 1e-5);
-    EXPECT_EQ(Scale(h, x, y), 1.0);
-    EXPECT_EQ(GetGeodesyError(), 0);
     GeodesyParams back{};
-    char ellipsoid[64] = {}, projection[8] = {};
-    ASSERT_EQ(GetGeodesyParams(h, &back, ellipsoid, projection), 1);
-    EXPECT_EQ(back.projection, 8);
-    EXPECT_STREQ(projection, "AZD");
-    EXPECT_EQ(DestroyGeodesy(h), 1);
+    ASSERT_NO_FATAL_FAILURE(ExpectHandleRoute(Clarke1866(), 41.0 * kDeg, -98.0 * kDeg, 168269.027, 112943.399,
+                                              0.0005, 8, "AZD", lat, lon, back));
+    EXPECT_LT(Ground(lat, lon, 41.0 * kDeg, -98.0 * kDeg), 1e-5);
 }
 
 TEST(AzimuthEqDistHandle, SameBitsUnderGermanLocale) {
-    const GeodesyParams params = Clarke1866();
-    GEODESY h = CreateGeodesy(&params);
-    ASSERT_NE(h, nullptr);
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0, lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
-    ASSERT_EQ(GeoXY(h, &x1, &y1, 41.0 * kDeg, -98.0 * kDeg), 1);
-    ASSERT_EQ(XYGeo(h, x1, y1, &lat1, &lon1), 1);
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = old ? old : "C";
-    std::setlocale(LC_ALL, "de_DE.UTF-8");
-    ASSERT_EQ(GeoXY(h, &x2, &y2, 41.0 * kDeg, -98.0 * kDeg), 1);
-    ASSERT_EQ(XYGeo(h, x2, y2, &lat2, &lon2), 1);
-    std::setlocale(LC_ALL, saved.c_str());
-    EXPECT_EQ(x1, x2);
-    EXPECT_EQ(y1, y2);
-    EXPECT_EQ(lat1, lat2);
-    EXPECT_EQ(lon1, lon2);
-    EXPECT_EQ(DestroyGeodesy(h), 1);
+    ExpectHandleSameBitsUnderGermanLocale(Clarke1866(), 41.0 * kDeg, -98.0 * kDeg);
 }
 
 #ifdef ZELTO_HAVE_PROJ

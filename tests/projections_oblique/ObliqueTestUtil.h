@@ -6,12 +6,9 @@
 #include "errcode.h"
 #include "vortan.h"
 
-#include <clocale>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <numbers>
-#include <string>
 
 namespace oblique_test {
 
@@ -38,23 +35,10 @@ inline GeodesyParams Params(double a, double rf, int32_t type, double k0, double
     return p;
 }
 
-// Hands the code over and disarms the error, so a failing result is never
-// reported (and thrown) by its destructor inside a test.
-inline uint32_t Code(errcode r) { return r.take(); }
-
-// Runs the enclosed statements with a German locale (decimal comma), which
-// must change no result of the library.
-struct GermanLocale {
-    std::string saved;
-    GermanLocale() {
-        const char* old = std::setlocale(LC_ALL, nullptr);
-        saved = old ? old : "C";
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-    }
-    ~GermanLocale() { std::setlocale(LC_ALL, saved.c_str()); }
-};
-
-// Largest differences of a series, printed in a form the accuracy notes quote.
+// The error code taken (disarmed), the German-locale scope and the accuracy
+// report line are shared with the other projection suites.
+using projection_sweep::Code;
+using projection_sweep::GermanLocale;
 using projection_sweep::Report;
 
 }  // namespace oblique_test

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -68,7 +69,22 @@ inline std::string Digits(double v) {
 
 // Hands the code over and disarms the error, so a failing result is never
 // reported (and thrown) by its destructor inside a test.
-inline uint32_t Take(errcode r) { return r.take(); }
+inline uint32_t Code(errcode r) { return r.take(); }
+
+// Runs the enclosed statements with a German locale (decimal comma), which
+// must change no result of the library; the locale before is restored on
+// leaving the scope, however it is left.
+struct GermanLocale {
+    std::string saved;
+    GermanLocale() {
+        const char* old = std::setlocale(LC_ALL, nullptr);
+        saved = old ? old : "C";
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+    }
+    ~GermanLocale() { std::setlocale(LC_ALL, saved.c_str()); }
+    GermanLocale(const GermanLocale&) = delete;
+    GermanLocale& operator=(const GermanLocale&) = delete;
+};
 
 // Calls f(lat, lon), radians, at every station of the area, row by row; stops
 // at the first fatal failure f records and names that station.
@@ -118,11 +134,11 @@ inline GroundDifferences SweepOnTheGround(const Projection& p, const ProjOracle&
     GroundDifferences d;
     ForEachStation(area, [&](double lat, double lon) {
         double x, y, px, py;
-        ASSERT_EQ(Take(p.Forward(x, y, lat, lon)), 0u);
+        ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
         ASSERT_TRUE(proj.Forward(lat, lon, px, py));
         d.forward = std::max(d.forward, std::hypot(x - px, y - py) * ground.unit);
         double rlat, rlon, plat, plon;
-        ASSERT_EQ(Take(p.Inverse(px, py, rlat, rlon)), 0u);
+        ASSERT_EQ(Code(p.Inverse(px, py, rlat, rlon)), 0u);
         ASSERT_TRUE(proj.Inverse(px, py, plat, plon));
         const double dlon = ground.wrapLongitude ? std::remainder(rlon - plon, 2 * std::numbers::pi) : rlon - plon;
         d.inverse = std::max(d.inverse,
@@ -152,11 +168,11 @@ inline AngleDifferences SweepAngles(const Projection& p, const ProjOracle& proj,
     AngleDifferences d;
     ForEachStation(area, [&](double lat, double lon) {
         double x = 0, y = 0, px = 0, py = 0;
-        ASSERT_EQ(Take(p.Forward(x, y, lat, lon)), 0u);
+        ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
         ASSERT_TRUE(proj.Forward(lat, lon, px, py));
         d.forward = std::max({d.forward, std::fabs(x - px), std::fabs(y - py)});
         double blat = 0, blon = 0;
-        ASSERT_EQ(Take(p.Inverse(x, y, blat, blon)), 0u);
+        ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u);
         const double dlon = how.wrapLongitude ? std::remainder(blon - lon, 2.0 * std::numbers::pi) : blon - lon;
         d.roundTrip = std::max({d.roundTrip, std::fabs(blat - lat), std::fabs(dlon)});
         if (how.inverseAgainstProj) {
@@ -199,8 +215,8 @@ inline double SweepPointScale(const Projection& p, const ProjScale& proj, const 
     double worst = 0;
     ForEachStation(area, [&](double lat, double lon) {
         double x, y, k;
-        ASSERT_EQ(Take(p.Forward(x, y, lat, lon)), 0u);
-        ASSERT_EQ(Take(p.PointScale(x, y, k)), 0u);
+        ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
+        ASSERT_EQ(Code(p.PointScale(x, y, k)), 0u);
         const double diff = std::fabs(k - proj.AlongParallel(lat, lon));
         worst = std::max(worst, kind == ScaleDifference::Relative ? diff / k : diff);
     });
