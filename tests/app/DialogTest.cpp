@@ -121,8 +121,7 @@ TEST_F(Dialog, EllipsoidListMatchesTheConverterTableRowForRow)
 TEST_F(Dialog, ChoosingUpperCaseCsvEnablesConvert)
 {
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     const std::string path = work.write("SURVEY.CSV", "x\n");
     Choose(dlg, chooser, path);
 
@@ -155,8 +154,7 @@ TEST_F(Dialog, ChoosingUpperCaseCsvEnablesConvert)
 TEST_F(Dialog, ChoosingTxtLeavesConvertDisabledAndCancelChangesNothing)
 {
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Choose(dlg, chooser, work.file("survey.txt"));
     EXPECT_EQ(dlg.FileType(), 1);
     EXPECT_FALSE(Enabled(dlg, 106));
@@ -175,8 +173,7 @@ TEST_F(Dialog, RunOverTheHarbourSampleShowsOutputProgressAndRecordCount)
 {
     const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Choose(dlg, chooser, csv);
     ProgressWatch progress(qobject_cast<QProgressBar*>(dlg.Control(113)));
     dlg.Receiver().ResetCounters();
@@ -229,8 +226,7 @@ TEST_F(Dialog, CancelDuringALargeRunEndsItWithAShorterCount)
     constexpr int kRecords = 200000;
     const std::string csv = WriteSurvey(work.file("long_survey.csv"), kRecords);
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Choose(dlg, chooser, csv);
     // Cancel as soon as the first progress of the file arrives.
     OnFirstMessage cancel(dlg, WM_PERCENTDONE, [&] { Button(dlg, 116)->click(); });
@@ -251,8 +247,7 @@ TEST_F(Dialog, CancelDuringALargeRunEndsItWithAShorterCount)
 TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
 {
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Choose(dlg, chooser, work.file("gone.csv"));
     ASSERT_TRUE(ConvertAndWait(dlg));
     ASSERT_EQ(dlg.Messages().size(), 1);
@@ -271,8 +266,7 @@ TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
 TEST_F(Dialog, AFileFailingOnManyRecordsCountsAsOneFailedFile)
 {
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     const std::string csv = WriteSurvey(work.file("track.csv"), 50);
     Choose(dlg, chooser, csv);
     // Three records of the file fail, as a project geodesy rejecting positions reports them;
@@ -295,8 +289,7 @@ TEST_F(Dialog, AFileFailingOnManyRecordsCountsAsOneFailedFile)
 TEST_F(Dialog, FailingDefinitionFileStopsTheRunBeforeItStarts)
 {
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
     Choose(dlg, chooser, csv);
     Button(dlg, 1001)->click();
@@ -346,8 +339,7 @@ TEST_F(Dialog, PlaceholderKeepsTheEllipsoidInForce)
     const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
     const std::string edt = work.file("harbour_survey.EDT");
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Choose(dlg, chooser, csv);
     auto* combo = qobject_cast<QComboBox*>(dlg.Control(1002));
     auto convertWith = [&](int row) {
@@ -371,8 +363,7 @@ TEST_F(Dialog, PlaceholderKeepsTheEllipsoidInForce)
 TEST_F(Dialog, EmptyDefinitionPathSwitchesBackToStandardUtm)
 {
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Button(dlg, 1001)->click();
     EXPECT_EQ(dlg.ConversionType(), 1);
     EXPECT_TRUE(Enabled(dlg, 1003));
@@ -409,8 +400,7 @@ TEST_F(Dialog, ClosingDuringARunCancelsItAndWaitsForTheWorker)
 {
     const std::string csv = WriteSurvey(work.file("long_survey.csv"), 200000);
     auto dlg = std::make_unique<CZeltoConverterDlg>();
-    ScriptedChooser chooser;
-    dlg->SetFileChooser(&chooser);
+    ScriptedChooser chooser(*dlg);
     chooser.Answer(QString::fromStdString(csv));
     dlg->show();
     Button(*dlg, 103)->click();
@@ -435,8 +425,7 @@ TEST_F(Dialog, DestroyingTheDialogMidRunIsSafe)
 {
     const std::string csv = WriteSurvey(work.file("long_survey.csv"), 100000);
     auto dlg = std::make_unique<CZeltoConverterDlg>();
-    ScriptedChooser chooser;
-    dlg->SetFileChooser(&chooser);
+    ScriptedChooser chooser(*dlg);
     Choose(*dlg, chooser, csv);
     Button(*dlg, 106)->click();
     EXPECT_TRUE(dlg->IsRunning());
@@ -495,8 +484,7 @@ TEST_F(Dialog, ProjectGeodesyRunUsesTheDefinitionFile)
     const std::string csv = work.write("harbour_survey.csv", TempDir::read(ZELTO_SAMPLE_CSV));
     const std::string ini = work.write("harbour_geodesy.ini", TempDir::read(ZELTO_SAMPLE_INI));
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Choose(dlg, chooser, csv);
     ASSERT_TRUE(ConvertAndWait(dlg));
     const std::string utm = TempDir::read(work.file("harbour_survey.EDT"));

@@ -25,6 +25,8 @@
 // Answers the dialog's open-file requests from a queue and remembers what was asked.
 class ScriptedChooser final : public CFileChooser {
 public:
+    // Serves the dialog's requests from now on.
+    explicit ScriptedChooser(CZeltoConverterDlg& dlg) { dlg.SetFileChooser(this); }
     void Answer(const QString& path, int filterIndex = 1) { answers.push_back({true, path, filterIndex}); }
     void Refuse() { answers.push_back({false, QString(), 1}); }
     FileChooserResult ChooseOpenFile(QWidget*, const FileChooserRequest& request) override

@@ -16,8 +16,7 @@ TEST_F(AppMillionRecords, EventQueueStaysBounded)
     constexpr int kRecords = 1000000;
     const std::string csv = WriteSurvey(work.file("million.csv"), kRecords);
     CZeltoConverterDlg dlg;
-    ScriptedChooser chooser;
-    dlg.SetFileChooser(&chooser);
+    ScriptedChooser chooser(dlg);
     Choose(dlg, chooser, csv);
     dlg.Receiver().ResetCounters();
 

@@ -34,8 +34,7 @@ TEST_F(Settings, FourValuesSurviveARestart)
     const QString ini = QString::fromStdString(work.file("harbour_geodesy.ini"));
     {
         CZeltoConverterDlg dlg;
-        ScriptedChooser chooser;
-        dlg.SetFileChooser(&chooser);
+        ScriptedChooser chooser(dlg);
         auto* combo = qobject_cast<QComboBox*>(dlg.Control(1002));
         combo->setCurrentIndex(5);
         emit combo->activated(5);
