@@ -3,9 +3,8 @@
 # +x=8 +y=-160 +z=-176 coordinate frame, inverse cart and tmerc on Clarke 1866,
 # lon_0=-117 k=0.9996 x_0=500000: 483210.1371 3618955.3317), and a definition
 # that cannot be opened stopping the run with the test-open message.
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-file(COPY ${SAMPLE} ${DEF} DESTINATION ${WORK})
+include(${CMAKE_CURRENT_LIST_DIR}/../zelto2edt/EdtFileChecks.cmake)
+zelto_fresh_work(${WORK} ${SAMPLE} ${DEF})
 get_filename_component(name ${SAMPLE} NAME_WE)
 get_filename_component(def ${DEF} NAME)
 execute_process(COMMAND ${TOOL} --quiet --geodesy ${def} ${name}.csv WORKING_DIRECTORY ${WORK}
@@ -18,13 +17,7 @@ if(NOT out MATCHES "${name}.EDT  CSV Records: [0-9]+")
 endif()
 string(REGEX MATCH "CSV Records: ([0-9]+)" _ "${out}")
 set(records ${CMAKE_MATCH_1})
-file(STRINGS ${WORK}/${name}.EDT lines)
-list(LENGTH lines n)
-math(EXPR expected "21 + ${records}")
-if(NOT n EQUAL expected)
-  message(FATAL_ERROR "expected 21 header lines + ${records} records, got ${n}")
-endif()
-list(GET lines 21 first)
+zelto_expect_edt_records(${WORK}/${name}.EDT ${records} first)
 if(NOT first MATCHES "^,483210\\.14,3618955\\.33,")
   message(FATAL_ERROR "first record: ${first}")
 endif()
