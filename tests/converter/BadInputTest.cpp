@@ -121,35 +121,37 @@ TEST(BadInput, PositionSignsCutShort) {
 TEST(BadInput, InputThatIsAFolder) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("folder.csv"));
-    kit::Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
-    EXPECT_EQ(c.ReadZeltoFile(dir.file("folder.csv")), E_FAIL);
+    kit::Wired<> w;
+    EXPECT_EQ(w.c.ReadZeltoFile(dir.file("folder.csv")), E_FAIL);
     std::string text;
-    c.GetLastError(text);
+    w.c.GetLastError(text);
     EXPECT_EQ(text, "Failed to open CSV file.");
-    EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
+    EXPECT_EQ(w.c.WriteQVXFile(""), E_FAIL);
     EXPECT_FALSE(std::filesystem::exists(dir.file("folder.EDT")));
 }
 
 namespace {
-// Converts `records` copies of the worked record with the file size limited to
-// `limit` bytes; exits 0 when the conversion failed with the write error.
+// In a child: exits 0 when `csv` is read but its conversion fails with `text`
+// and one error message.
+[[noreturn]] void ExitWhenTheWriteFails(const std::string& csv, const std::string& text) {
+    kit::Wired<> w;
+    if (w.c.ReadZeltoFile(csv) != S_OK) _exit(11);
+    const long result = w.c.WriteQVXFile("");
+    std::string error;
+    w.c.GetLastError(error);
+    if (result != E_FAIL) _exit(12);
+    if (error != text) _exit(13);
+    if (w.rec.Count(WM_CONVERTERERROR) != 1) _exit(14);
+    _exit(0);
+}
+
+// Converts `csv` with the file size limited to `limit` bytes; exits 0 when the
+// conversion failed with the write error.
 [[noreturn]] void ConvertUnderSizeLimit(const std::string& csv, rlim_t limit) {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit rl{limit, limit};
     if (setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(10);
-    kit::Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
-    if (c.ReadZeltoFile(csv) != S_OK) _exit(11);
-    const long result = c.WriteQVXFile("");
-    std::string text;
-    c.GetLastError(text);
-    if (result != E_FAIL) _exit(12);
-    if (text != "Failed to write record to file.") _exit(13);
-    if (rec.Count(WM_CONVERTERERROR) != 1) _exit(14);
-    _exit(0);
+    ExitWhenTheWriteFails(csv, "Failed to write record to file.");
 }
 }  // namespace
 
@@ -184,16 +186,11 @@ TEST(BadInput, DeviceWithNoSpaceFailsTheConversion) {
 }
 
 namespace {
+// Converts `csv` as another user (nobody when the test runs as root, who could
+// write anywhere); exits 0 when the output could not be created.
 [[noreturn]] void ConvertAsOtherUser(const std::string& csv) {
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(10);
-    kit::Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
-    if (c.ReadZeltoFile(csv) != S_OK) _exit(11);
-    if (c.WriteQVXFile("") != E_FAIL) _exit(12);
-    std::string text;
-    c.GetLastError(text);
-    _exit(text == "Failed to open Bramix file." && rec.Count(WM_CONVERTERERROR) == 1 ? 0 : 13);
+    ExitWhenTheWriteFails(csv, "Failed to open Bramix file.");
 }
 }  // namespace
 

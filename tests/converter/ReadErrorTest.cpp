@@ -71,7 +71,8 @@ struct Outcome : kit::Outcome {
 
 // A whole conversion of `bytes` (also written to a file, which the stand-in stream
 // replaces) by a fresh converter, with the stream failing from byte `failAt` on.
-Outcome Convert(const TempDir& dir, const std::string& name, const std::string& bytes, std::size_t failAt) {
+Outcome Convert(const std::string& name, const std::string& bytes, std::size_t failAt) {
+    const TempDir dir;
     const std::string csv = dir.write(name, bytes);
     FailingInput input(bytes, failAt);
     kit::Wired<> w;
@@ -81,45 +82,44 @@ Outcome Convert(const TempDir& dir, const std::string& name, const std::string& 
     return o;
 }
 
+// A read error fails the conversion with the parse text.
+void ExpectReadFailure(const Outcome& o) {
+    EXPECT_EQ(o.result, E_FAIL);
+    EXPECT_EQ(o.error, "Failed to parse CSV file.");
+}
+
 }  // namespace
 
 TEST(ReadError, StreamWithoutFailureConvertsEveryRecord) {
     // The stand-in stream itself reads like the file: all 40 records, S_OK.
-    TempDir dir;
     const std::string bytes = Survey(40);
-    const Outcome o = Convert(dir, "whole.csv", bytes, bytes.size() + 1);
+    const Outcome o = Convert("whole.csv", bytes, bytes.size() + 1);
     EXPECT_EQ(o.result, S_OK);
     EXPECT_EQ(o.records, 40);
     EXPECT_EQ(o.errorPosts, 0);
 }
 
 TEST(ReadError, FailureMidFileFailsTheConversion) {
-    TempDir dir;
     const std::string bytes = Survey(40);
     // Past the title and the first record (the header's pass), inside record 20.
-    const Outcome o = Convert(dir, "midway.csv", bytes, bytes.size() / 2);
-    EXPECT_EQ(o.result, E_FAIL);
-    EXPECT_EQ(o.error, "Failed to parse CSV file.");
+    const Outcome o = Convert("midway.csv", bytes, bytes.size() / 2);
+    ExpectReadFailure(o);
     EXPECT_EQ(o.errorPosts, 1);
     EXPECT_GT(o.records, 0);
     EXPECT_LT(o.records, 40);
 }
 
 TEST(ReadError, FailureJustAfterTheHeaderRecordFailsTheConversion) {
-    TempDir dir;
     const std::string bytes = Survey(40);
     const std::size_t secondRecord = bytes.find('\n', bytes.find('\n') + 1) + 1;
-    const Outcome o = Convert(dir, "early.csv", bytes, secondRecord);
-    EXPECT_EQ(o.result, E_FAIL);
-    EXPECT_EQ(o.error, "Failed to parse CSV file.");
+    const Outcome o = Convert("early.csv", bytes, secondRecord);
+    ExpectReadFailure(o);
     EXPECT_EQ(o.records, 1);  // the first record was read whole and written before the failing read
 }
 
 TEST(ReadError, FailureOnTheFirstReadFailsTheConversion) {
-    TempDir dir;
-    const Outcome o = Convert(dir, "first.csv", Survey(3), 0);
-    EXPECT_EQ(o.result, E_FAIL);
-    EXPECT_EQ(o.error, "Failed to parse CSV file.");
+    const Outcome o = Convert("first.csv", Survey(3), 0);
+    ExpectReadFailure(o);
     EXPECT_EQ(o.records, 0);
 }
 
