@@ -1,6 +1,7 @@
 // What the error objects report, log and throw; the debug log's line format;
 // NormalizeAngle and the meridian distance.
 #include "DebugLog.h"
+#include "LogLines.h"
 #include "Projection.h"
 #include "errcode.h"
 
@@ -13,22 +14,15 @@
 
 namespace {
 
-struct Captured {
-    std::vector<std::string> lines;
-};
-
-void Capture(const char* line, void* context) { static_cast<Captured*>(context)->lines.emplace_back(line); }
-
+// The debug log of the test's lifetime.
 class ErrorObjects : public ::testing::Test {
 protected:
-    void SetUp() override { SetDebugLogSink(Capture, &log); }
-    void TearDown() override { SetDebugLogSink(nullptr, nullptr); }
     // The line without its "[tid] " prefix.
     std::string Body(size_t i) const {
         const std::string& l = log.lines.at(i);
         return l.substr(l.find("] ") + 2);
     }
-    Captured log;
+    LogLines log;
 };
 
 }  // namespace

@@ -3,10 +3,10 @@
 // definition, the grids of the datum folder (missing, unreadable, refused),
 // and the datum conversions against PROJ (the reverse formula, another
 // ellipsoid, a grid of latitude and longitude shifts, a point off the grid).
-#include "DebugLog.h"
 #include "DefinitionFile.h"
 #include "GridFileWriter.h"
 #include "InstallDir.h"
+#include "LogLines.h"
 #include "ProjOracle.h"
 #include "SuiteFolderTest.h"
 #include "Profile.h"
@@ -440,16 +440,6 @@ TEST_F(DefinitionCases, DefinitionPathOf255CharactersIsAccepted) {
 
 // Failures of a definition leave a line in the library's debug log, so a
 // project that will not open can be diagnosed without a debugger.
-struct LogLines {
-    static void Sink(const char* line, void* context) { static_cast<LogLines*>(context)->lines.emplace_back(line); }
-    LogLines() { SetDebugLogSink(&Sink, this); }
-    ~LogLines() { SetDebugLogSink(nullptr, nullptr); }
-    bool Has(const std::string& part) const {
-        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
-    }
-    std::vector<std::string> lines;
-};
-
 TEST_F(DefinitionCases, FailuresAreWrittenToTheDebugLog) {
     {
         LogLines log;
