@@ -86,6 +86,36 @@ struct GermanLocale {
     GermanLocale& operator=(const GermanLocale&) = delete;
 };
 
+// A published station with its published grid point and the tolerances the
+// publication supports.
+struct PublishedPoint {
+    double lat, lon;        // the station, radians
+    double x, y;            // its grid point, grid units
+    double xyTol;           // grid units
+    double latTol, lonTol;  // radians, for the computed grid point taken back
+};
+
+// What the projection made of a published station: its grid point, and that
+// grid point taken back to a station.
+struct RoundTrip {
+    double x = 0, y = 0, lat = 0, lon = 0;
+};
+
+// The station forward to the published grid point, and the computed grid
+// point back to the station; what was computed is left in got.
+inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt, RoundTrip& got) {
+    ASSERT_EQ(Code(p.Forward(got.x, got.y, pt.lat, pt.lon)), 0u);
+    EXPECT_NEAR(got.x, pt.x, pt.xyTol);
+    EXPECT_NEAR(got.y, pt.y, pt.xyTol);
+    ASSERT_EQ(Code(p.Inverse(got.x, got.y, got.lat, got.lon)), 0u);
+    EXPECT_NEAR(got.lat, pt.lat, pt.latTol);
+    EXPECT_NEAR(got.lon, pt.lon, pt.lonTol);
+}
+inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt) {
+    RoundTrip got;
+    ExpectPublishedPoint(p, pt, got);
+}
+
 // Calls f(lat, lon), radians, at every station of the area, row by row; stops
 // at the first fatal failure f records and names that station.
 template <class F>
