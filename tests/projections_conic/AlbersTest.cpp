@@ -80,15 +80,6 @@ Reference ReferenceInverse(const Albers& al, double x, double y) {
     return {q, phi, i, met};
 }
 
-uint32_t ConstructionCode(const GeodesyParams& p) {
-    try {
-        Albers al(p);
-        return 0;
-    } catch (errcode& ec) {
-        return ec.take();
-    }
-}
-
 }  // namespace
 
 TEST(AlbersExample, ConterminousUnitedStates) {
@@ -180,22 +171,22 @@ TEST(AlbersExample, EqualArea) {
 
 TEST(AlbersFailures, SymmetricOrEquatorialParallelsThrow7) {
     GeodesyParams p = Aea(6378137.0, 298.257223563, 0, 0, 30, -30);
-    EXPECT_EQ(ConstructionCode(p), 7u);
+    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
     p.northParallel = p.southParallel = 0.0;
-    EXPECT_EQ(ConstructionCode(p), 7u);
+    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
     p = Conus();
     p.southParallel = kNan;
-    EXPECT_EQ(ConstructionCode(p), 7u);
+    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
     p = Conus();
     p.falseNorthing = kInf;
-    EXPECT_EQ(ConstructionCode(p), 7u);
+    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
     p = Conus();
     p.centralMeridian = kNan;
-    EXPECT_EQ(ConstructionCode(p), 7u);
+    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
     p = Conus();
     p.unit = -1.0;
-    EXPECT_EQ(ConstructionCode(p), 7u);
-    EXPECT_EQ(ConstructionCode(Conus()), 0u);
+    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
+    EXPECT_EQ(ConstructionCode<Albers>(Conus()), 0u);
 }
 
 TEST(AlbersFailures, BeyondAnyLatitudeIsCode10WithLongitudeWritten) {
@@ -303,11 +294,7 @@ TEST(AlbersExample, SteepConeKeepsItsQuadrant) {
 
 TEST(AlbersOracle, AgreesWithProjAea) {
     // Each grid over its working area, 20 x 20 stations.
-    struct Case {
-        const char* name;
-        GeodesyParams p;
-        Area area;
-    } cases[] = {
+    const GridCase cases[] = {
         {"conterminous US (Clarke 1866)", Conus(), {20, 52, 20, -128, -64, 20}},
         {"Australia (GRS 80)", Aea(6378137.0, 298.257222101, 0, 132, -18, -36), {-45, -9, 20, 110, 156, 20}},
         {"Europe one parallel", Aea(6378137.0, 298.257223563, 52, 10, 52, 52, 4321000, 3210000),
@@ -315,18 +302,7 @@ TEST(AlbersOracle, AgreesWithProjAea) {
         {"Alaska ft", Aea(6378137.0, 298.257222101, 50, -154, 55, 65, 1000000, 0, 0.3048006096012192),
          {51, 72, 20, -180, -128, 20}},
     };
-    GroundDifferences worst;
-    for (const Case& c : cases) {
-        GroundDifferences d;
-        ASSERT_NO_FATAL_FAILURE(d = SweepOnTheGround(Albers(c.p), ProjOracle(ProjAea(c.p)), c.area,
-                                                     {.unit = c.p.unit}));
-        d.Print("aea", c.name);
-        EXPECT_LT(d.forward, 1e-6) << c.name;
-        EXPECT_LT(d.inverse, 1e-6) << c.name;
-        worst.Include(d);
-    }
-    RecordProperty("largest_forward_difference_m", std::to_string(worst.forward));
-    RecordProperty("largest_inverse_difference_m", std::to_string(worst.inverse));
+    ExpectGridsAgreeWithProj<Albers>("aea", cases, ProjAea, 1e-6, 1e-6);
 }
 
 TEST(AlbersOracle, PointScaleAgreesWithProjFactors) {

@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <numbers>
+#include <span>
 #include <string>
 
 namespace projection_sweep {
@@ -70,6 +71,18 @@ inline std::string Digits(double v) {
 // Hands the code over and disarms the error, so a failing result is never
 // reported (and thrown) by its destructor inside a test.
 inline uint32_t Code(errcode r) { return r.take(); }
+
+// The code a projection's set-up refuses the definition with (7 for
+// parameters it cannot use), 0 when it accepts it.
+template <class P>
+uint32_t ConstructionCode(const GeodesyParams& params) {
+    try {
+        P p(params);
+        return 0;
+    } catch (errcode& ec) {
+        return ec.take();
+    }
+}
 
 // Runs the enclosed statements with a German locale (decimal comma), which
 // must change no result of the library; the locale before is restored on
@@ -175,6 +188,34 @@ inline GroundDifferences SweepOnTheGround(const Projection& p, const ProjOracle&
                              std::hypot((rlat - plat) * ground.radius, dlon * ground.radius * std::cos(plat)));
     });
     return d;
+}
+
+// One grid and its working area.
+struct GridCase {
+    const char* name;
+    GeodesyParams params;
+    Area area;
+};
+
+// Each grid of the table swept on the ground against PROJ's definition of it
+// (definition(params), a std::string): one line per grid under tag, both
+// largest differences of every grid below the tolerances (metres), and the
+// largest over all grids recorded as properties of the test.
+template <class P, class Definition>
+void ExpectGridsAgreeWithProj(const char* tag, std::span<const GridCase> cases, Definition definition,
+                              double forwardTol, double inverseTol, bool wrapLongitude = false) {
+    GroundDifferences worst;
+    for (const GridCase& c : cases) {
+        const GroundDifferences d = SweepOnTheGround(P(c.params), ProjOracle(definition(c.params)), c.area,
+                                                     {.unit = c.params.unit, .wrapLongitude = wrapLongitude});
+        if (::testing::Test::HasFatalFailure()) return;
+        d.Print(tag, c.name);
+        EXPECT_LT(d.forward, forwardTol) << c.name;
+        EXPECT_LT(d.inverse, inverseTol) << c.name;
+        worst.Include(d);
+    }
+    ::testing::Test::RecordProperty("largest_forward_difference_m", std::to_string(worst.forward));
+    ::testing::Test::RecordProperty("largest_inverse_difference_m", std::to_string(worst.inverse));
 }
 
 // What a sweep in grid units and radians compares.
