@@ -174,18 +174,12 @@ TEST(AlbersFailures, SymmetricOrEquatorialParallelsThrow7) {
     EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
     p.northParallel = p.southParallel = 0.0;
     EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
-    p = Conus();
-    p.southParallel = kNan;
-    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
-    p = Conus();
-    p.falseNorthing = kInf;
-    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
-    p = Conus();
-    p.centralMeridian = kNan;
-    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
-    p = Conus();
-    p.unit = -1.0;
-    EXPECT_EQ(ConstructionCode<Albers>(p), 7u);
+    ExpectEachRefused<Albers>(Conus(), {
+        {"south parallel not a number", [](GeodesyParams& q) { q.southParallel = kNan; }},
+        {"false northing infinite", [](GeodesyParams& q) { q.falseNorthing = kInf; }},
+        {"central meridian not a number", [](GeodesyParams& q) { q.centralMeridian = kNan; }},
+        {"negative unit", [](GeodesyParams& q) { q.unit = -1.0; }},
+    });
     EXPECT_EQ(ConstructionCode<Albers>(Conus()), 0u);
 }
 

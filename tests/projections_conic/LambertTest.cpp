@@ -199,14 +199,14 @@ TEST(LambertFailures, ConesWithoutFiniteRadiusThrow7) {
     p.northParallel = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(ConstructionCode<Lambert>(p), 7u);
     // A false origin or central meridian that is not a number, a negative unit.
-    for (int which = 0; which < 4; ++which) {
-        p = Lcc(6378137.0, 298.257223563, 45, 0, 40, 50, 1, 0, 0);
-        if (which == 0) p.falseEasting = std::numeric_limits<double>::infinity();
-        if (which == 1) p.falseNorthing = std::numeric_limits<double>::quiet_NaN();
-        if (which == 2) p.centralMeridian = std::numeric_limits<double>::quiet_NaN();
-        if (which == 3) p.unit = -1.0;
-        EXPECT_EQ(ConstructionCode<Lambert>(p), 7u) << which;
-    }
+    ExpectEachRefused<Lambert>(Lcc(6378137.0, 298.257223563, 45, 0, 40, 50, 1, 0, 0), {
+        {"false easting infinite", [](GeodesyParams& q) { q.falseEasting = std::numeric_limits<double>::infinity(); }},
+        {"false northing not a number",
+         [](GeodesyParams& q) { q.falseNorthing = std::numeric_limits<double>::quiet_NaN(); }},
+        {"central meridian not a number",
+         [](GeodesyParams& q) { q.centralMeridian = std::numeric_limits<double>::quiet_NaN(); }},
+        {"negative unit", [](GeodesyParams& q) { q.unit = -1.0; }},
+    });
     // Origin at the apex pole is a usable grid: rho0 = 0.
     p = Lcc(6378137.0, 298.257223563, 90, 0, 40, 50, 1, 0, 0);
     const Lambert apex(p);

@@ -172,15 +172,11 @@ TEST(MercatorFailures, PolesAndParameters) {
     p.refLatitude = 89.9 * kDeg;
     EXPECT_EQ(ConstructionCode<Mercator>(p), 0u);
     // A false origin or central meridian that is not a number, a negative unit.
-    p = Wgs84Equator();
-    p.falseEasting = kNan;
-    EXPECT_EQ(ConstructionCode<Mercator>(p), 7u);
-    p = Wgs84Equator();
-    p.centralMeridian = kInf;
-    EXPECT_EQ(ConstructionCode<Mercator>(p), 7u);
-    p = Wgs84Equator();
-    p.unit = -0.3048;
-    EXPECT_EQ(ConstructionCode<Mercator>(p), 7u);
+    ExpectEachRefused<Mercator>(Wgs84Equator(), {
+        {"false easting not a number", [](GeodesyParams& q) { q.falseEasting = kNan; }},
+        {"central meridian infinite", [](GeodesyParams& q) { q.centralMeridian = kInf; }},
+        {"negative unit", [](GeodesyParams& q) { q.unit = -0.3048; }},
+    });
 }
 
 TEST(MercatorFailures, InverseOfBadGridPoints) {

@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <numbers>
 #include <span>
 #include <string>
@@ -81,6 +82,22 @@ uint32_t ConstructionCode(const GeodesyParams& params) {
         return 0;
     } catch (errcode& ec) {
         return ec.take();
+    }
+}
+
+// One field of a usable definition made unusable, named for the message.
+struct Spoil {
+    const char* what;
+    void (*change)(GeodesyParams&);
+};
+
+// Each change, applied alone to the usable definition, is refused with code 7.
+template <class P>
+void ExpectEachRefused(const GeodesyParams& usable, std::initializer_list<Spoil> changes) {
+    for (const Spoil& s : changes) {
+        GeodesyParams p = usable;
+        s.change(p);
+        EXPECT_EQ(ConstructionCode<P>(p), 7u) << s.what;
     }
 }
 
