@@ -25,18 +25,9 @@ const double kInf = std::numeric_limits<double>::infinity();
 
 GeodesyParams Aea(double a, double invF, double lat0, double lon0, double north, double south, double fe = 0,
                   double fn = 0, double unit = 1) {
-    GeodesyParams p{};
-    p.a = a;
-    p.invFlattening = invF;
-    p.projection = 10;
-    p.unit = unit;
-    p.scaleFactor = 1.0;
-    p.centralMeridian = lon0 * kDeg;
-    p.refLatitude = lat0 * kDeg;
+    GeodesyParams p = Params(a, invF, 10, 1.0, lon0 * kDeg, lat0 * kDeg, fe, fn, unit);
     p.northParallel = north * kDeg;
     p.southParallel = south * kDeg;
-    p.falseEasting = fe;
-    p.falseNorthing = fn;
     return p;
 }
 

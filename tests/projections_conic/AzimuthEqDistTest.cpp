@@ -23,6 +23,7 @@
 #include <numbers>
 
 using namespace conic_test;
+using projection_sweep::Params;
 using projection_sweep::Report;
 
 namespace {
@@ -30,18 +31,10 @@ namespace {
 constexpr double kDeg = std::numbers::pi / 180.0;
 constexpr double kPi = std::numbers::pi;
 
+// The scale factor, parallels and skew are left 0: the grid ignores them.
 GeodesyParams AzdParams(double a, double rf, double lat0, double lon0, double fe = 0, double fn = 0,
                         double unit = 1.0) {
-    GeodesyParams p{};
-    p.a = a;
-    p.invFlattening = rf;
-    p.projection = 8;
-    p.unit = unit;
-    p.centralMeridian = lon0;
-    p.refLatitude = lat0;
-    p.falseEasting = fe;
-    p.falseNorthing = fn;
-    return p;
+    return Params(a, rf, 8, 0.0, lon0, lat0, fe, fn, unit);
 }
 
 // Clarke 1866, origin 40 N 100 W.

@@ -24,6 +24,7 @@
 #include <numbers>
 
 using namespace conic_test;
+using projection_sweep::Params;
 using projection_sweep::Report;
 
 namespace {
@@ -36,17 +37,9 @@ double Dms(double d, double m, double s) {
     return sign * (std::fabs(d) + m / 60.0 + s / 3600.0) * kDeg;
 }
 
+// The scale factor, parallels and skew are left 0: the grid ignores them.
 GeodesyParams CassParams(double a, double rf, double lat0, double lon0, double fe, double fn, double unit) {
-    GeodesyParams p{};
-    p.a = a;
-    p.invFlattening = rf;
-    p.projection = 11;
-    p.unit = unit;
-    p.centralMeridian = lon0;
-    p.refLatitude = lat0;
-    p.falseEasting = fe;
-    p.falseNorthing = fn;
-    return p;
+    return Params(a, rf, 11, 0.0, lon0, lat0, fe, fn, unit);
 }
 
 // Trinidad 1903 grid: Clarke 1858 (20926348 Clarke feet), origin 10 26 30 N

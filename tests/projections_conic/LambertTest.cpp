@@ -28,18 +28,9 @@ double Dms(double d, double m, double s = 0.0) { return (std::fabs(d) + m / 60.0
 
 GeodesyParams Lcc(double a, double invF, double lat0, double lon0, double north, double south, double k0,
                   double fe, double fn, double unit = 1.0) {
-    GeodesyParams p{};
-    p.a = a;
-    p.invFlattening = invF;
-    p.projection = 1;
-    p.unit = unit;
-    p.scaleFactor = k0;
-    p.centralMeridian = lon0 * kDeg;
-    p.refLatitude = lat0 * kDeg;
+    GeodesyParams p = Params(a, invF, 1, k0, lon0 * kDeg, lat0 * kDeg, fe, fn, unit);
     p.northParallel = north * kDeg;
     p.southParallel = south * kDeg;
-    p.falseEasting = fe;
-    p.falseNorthing = fn;
     return p;
 }
 

@@ -27,17 +27,7 @@ const double kNan = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
 GeodesyParams Merc(double a, double invF, double latTs, double lon0, double fe = 0, double fn = 0, double unit = 1) {
-    GeodesyParams p{};
-    p.a = a;
-    p.invFlattening = invF;
-    p.projection = 2;
-    p.unit = unit;
-    p.scaleFactor = 1.0;
-    p.centralMeridian = lon0 * kDeg;
-    p.refLatitude = latTs * kDeg;
-    p.falseEasting = fe;
-    p.falseNorthing = fn;
-    return p;
+    return Params(a, invF, 2, 1.0, lon0 * kDeg, latTs * kDeg, fe, fn, unit);
 }
 
 GeodesyParams Wgs84Equator() { return Merc(6378137.0, 298.257223563, 0, 0); }

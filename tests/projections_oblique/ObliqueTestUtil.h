@@ -19,26 +19,12 @@ inline double Dms(double d, double m, double s) {
     return sign * (std::fabs(d) + m / 60.0 + s / 3600.0) * kDeg;
 }
 
-inline GeodesyParams Params(double a, double rf, int32_t type, double k0, double lon0, double lat0,
-                            double fe, double fn, double unit = 1.0, double skew = 0.0) {
-    GeodesyParams p{};
-    p.a = a;
-    p.invFlattening = rf;
-    p.projection = type;
-    p.unit = unit;
-    p.scaleFactor = k0;
-    p.centralMeridian = lon0;
-    p.refLatitude = lat0;
-    p.skewAzimuth = skew;
-    p.falseEasting = fe;
-    p.falseNorthing = fn;
-    return p;
-}
-
-// The error code taken (disarmed), the German-locale scope and the accuracy
-// report line are shared with the other projection suites.
+// The definition record, the error code taken (disarmed), the German-locale
+// scope and the accuracy report line are shared with the other projection
+// suites.
 using projection_sweep::Code;
 using projection_sweep::GermanLocale;
+using projection_sweep::Params;
 using projection_sweep::Report;
 
 }  // namespace oblique_test

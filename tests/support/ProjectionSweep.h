@@ -36,6 +36,26 @@ namespace projection_sweep {
 
 constexpr double kSweepDeg = std::numbers::pi / 180.0;
 
+// A definition record: ellipsoid (a, 1/f), projection type, scale factor,
+// central meridian and origin latitude (radians), false origin (grid units),
+// metres per grid unit and skew azimuth (radians); the standard parallels are
+// left 0 for the conic grids to set.
+inline GeodesyParams Params(double a, double rf, int32_t type, double k0, double lon0, double lat0, double fe,
+                            double fn, double unit = 1.0, double skew = 0.0) {
+    GeodesyParams p{};
+    p.a = a;
+    p.invFlattening = rf;
+    p.projection = type;
+    p.unit = unit;
+    p.scaleFactor = k0;
+    p.centralMeridian = lon0;
+    p.refLatitude = lat0;
+    p.skewAzimuth = skew;
+    p.falseEasting = fe;
+    p.falseNorthing = fn;
+    return p;
+}
+
 // Largest differences of a series, printed in a form the accuracy notes quote.
 inline void Report(const char* what, double value, const char* unit) {
     std::printf("[accuracy] %s: %.3g %s\n", what, value, unit);
