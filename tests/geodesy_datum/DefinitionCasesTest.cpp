@@ -3,6 +3,7 @@
 // definition, the grids of the datum folder (missing, unreadable, refused),
 // and the datum conversions against PROJ (the reverse formula, another
 // ellipsoid, a grid of latitude and longitude shifts, a point off the grid).
+#include "CommaDecimalLocale.h"
 #include "DefinitionFile.h"
 #include "GridFileWriter.h"
 #include "InstallDir.h"
@@ -133,13 +134,13 @@ TEST_F(DefinitionCases, EmptyValuesTakeTheirDefaults) {
 }
 
 TEST_F(DefinitionCases, NumbersAreReadAsAtofReadsThemWhateverTheLocale) {
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = old ? old : "C";
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
-    GEODESY h = Open(
-        "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4 m\nFlattening=294.9786982\nScaleFactor= 0.9996 \n"
-        "CentralMeridian=-117.5deg\nFalseEasting=500000.25\nFalseNorthing=abc\nAdjustType=1.9\n");
-    std::setlocale(LC_ALL, saved.c_str());
+    GEODESY h = nullptr;
+    {
+        const CommaDecimalLocale german;
+        ASSERT_TRUE(german.Active());
+        h = Open("[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4 m\nFlattening=294.9786982\nScaleFactor= 0.9996 \n"
+                 "CentralMeridian=-117.5deg\nFalseEasting=500000.25\nFalseNorthing=abc\nAdjustType=1.9\n");
+    }
     ASSERT_NE(h, nullptr);
     const GeodesyParams p = ParamsOf(h);
     EXPECT_EQ(double(p.a), 6378206.4);

@@ -1,4 +1,5 @@
 // The definition-file reader: the INI behaviour users of survey projects rely on.
+#include "CommaDecimalLocale.h"
 #include "Profile.h"
 #include "TempDir.h"
 
@@ -71,19 +72,19 @@ TEST(Profile, FlagWords) {
 }
 
 TEST(Profile, NumbersFollowAtofAndAtoiWhateverTheLocale) {
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    std::string saved = old ? old : "C";
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
-    TempDir dir;
-    Profile ini(dir.write("g.ini", "[G]\na=12.5m\nb=abc\nc= -3e2\nd=+0.25\ne=7.9\nf=-42x\ng=1,5\n"));
-    EXPECT_EQ(ini.ReadDouble("a", "G", 9), 12.5);
-    EXPECT_EQ(ini.ReadDouble("b", "G", 9), 0.0);
-    EXPECT_EQ(ini.ReadDouble("c", "G", 9), -300.0);
-    EXPECT_EQ(ini.ReadDouble("d", "G", 9), 0.25);
-    EXPECT_EQ(ini.ReadInt("e", "G", 9), 7);
-    EXPECT_EQ(ini.ReadInt("f", "G", 9), -42);
-    EXPECT_EQ(ini.ReadDouble("g", "G", 9), 1.0);  // a decimal comma is not a number part
-    std::setlocale(LC_ALL, saved.c_str());
+    {
+        const CommaDecimalLocale german;
+        ASSERT_TRUE(german.Active());
+        TempDir dir;
+        Profile ini(dir.write("g.ini", "[G]\na=12.5m\nb=abc\nc= -3e2\nd=+0.25\ne=7.9\nf=-42x\ng=1,5\n"));
+        EXPECT_EQ(ini.ReadDouble("a", "G", 9), 12.5);
+        EXPECT_EQ(ini.ReadDouble("b", "G", 9), 0.0);
+        EXPECT_EQ(ini.ReadDouble("c", "G", 9), -300.0);
+        EXPECT_EQ(ini.ReadDouble("d", "G", 9), 0.25);
+        EXPECT_EQ(ini.ReadInt("e", "G", 9), 7);
+        EXPECT_EQ(ini.ReadInt("f", "G", 9), -42);
+        EXPECT_EQ(ini.ReadDouble("g", "G", 9), 1.0);  // a decimal comma is not a number part
+    }
     EXPECT_EQ(ProfileAtof("1e"), 1.0);
     EXPECT_EQ(ProfileAtof(""), 0.0);
     EXPECT_EQ(ProfileAtof("--1"), 0.0);

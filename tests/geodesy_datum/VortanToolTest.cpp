@@ -1,4 +1,5 @@
 // How the vortan command reads points and writes numbers.
+#include "CommaDecimalLocale.h"
 #include "PointParser.h"
 
 #include <gtest/gtest.h>
@@ -38,12 +39,12 @@ TEST(VortanInput, BadAnglesAreRefused) {
 }
 
 TEST(VortanOutput, FixedNotationIgnoresTheLocale) {
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    std::string saved = old ? old : "C";
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
-    EXPECT_EQ(FormatFixed(1234567.891249, 3), "1234567.891");
-    EXPECT_EQ(*ParseNumber("0.5"), 0.5);
-    std::setlocale(LC_ALL, saved.c_str());
+    {
+        const CommaDecimalLocale german;
+        ASSERT_TRUE(german.Active());
+        EXPECT_EQ(FormatFixed(1234567.891249, 3), "1234567.891");
+        EXPECT_EQ(*ParseNumber("0.5"), 0.5);
+    }
     EXPECT_EQ(FormatFixed(-0.0001, 3), "0.000");
     EXPECT_EQ(FormatFixed(-1.5, 0), "-2");
     EXPECT_EQ(FormatFixed(2.0, 2), "2.00");

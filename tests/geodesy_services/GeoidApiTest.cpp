@@ -1,5 +1,6 @@
 // SetGeoid, GetGeoid and Undulation through the exported functions, with
 // geoid grids written by the tests.
+#include "CommaDecimalLocale.h"
 #include "GridWriter.h"
 #include "ProjectionParams.h"
 #include "TempDir.h"
@@ -141,12 +142,13 @@ TEST_F(GeoidApi, SameResultUnderACommaDecimalLocale) {
     ASSERT_EQ(SetGeoid(h, path.c_str(), 0.25), 1);
     double before = 0.0;
     ASSERT_EQ(Undulation(h, 52.41 * kDeg, 5.03 * kDeg, &before), 1);
-    const std::string old = std::setlocale(LC_ALL, nullptr);
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
     double after = 0.0;
-    EXPECT_EQ(SetGeoid(h, path.c_str(), 0.25), 1);
-    EXPECT_EQ(Undulation(h, 52.41 * kDeg, 5.03 * kDeg, &after), 1);
-    std::setlocale(LC_ALL, old.c_str());
+    {
+        const CommaDecimalLocale german;
+        ASSERT_TRUE(german.Active());
+        EXPECT_EQ(SetGeoid(h, path.c_str(), 0.25), 1);
+        EXPECT_EQ(Undulation(h, 52.41 * kDeg, 5.03 * kDeg, &after), 1);
+    }
     EXPECT_EQ(before, after);
 }
 
