@@ -142,7 +142,8 @@ struct PublishedPoint {
     double lat, lon;        // the station, radians
     double x, y;            // its grid point, grid units
     double xyTol;           // grid units
-    double latTol, lonTol;  // radians, for the computed grid point taken back
+    double latTol, lonTol;  // for the computed grid point taken back, in angleUnit
+    double angleUnit = 1.0;  // radians per unit the station is judged in (kDeg: degrees)
 };
 
 // What the projection made of a published station: its grid point, and that
@@ -158,8 +159,8 @@ inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt, 
     EXPECT_NEAR(got.x, pt.x, pt.xyTol);
     EXPECT_NEAR(got.y, pt.y, pt.xyTol);
     ASSERT_EQ(Code(p.Inverse(got.x, got.y, got.lat, got.lon)), 0u);
-    EXPECT_NEAR(got.lat, pt.lat, pt.latTol);
-    EXPECT_NEAR(got.lon, pt.lon, pt.lonTol);
+    EXPECT_NEAR(got.lat / pt.angleUnit, pt.lat / pt.angleUnit, pt.latTol);
+    EXPECT_NEAR(got.lon / pt.angleUnit, pt.lon / pt.angleUnit, pt.lonTol);
 }
 inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt) {
     RoundTrip got;
