@@ -25,6 +25,7 @@
 
 using namespace conic_test;
 using projection_sweep::ExpectPublishedPoint;
+using projection_sweep::ExpectUnitScale;
 using projection_sweep::Params;
 using projection_sweep::Report;
 
@@ -175,12 +176,7 @@ TEST(Cassini, NonFiniteInputSucceedsWithoutNumbers) {
 }
 
 TEST(Cassini, PointScaleIsOne) {
-    Cassini p(Trinidad());
-    for (double x : {430000.0, 0.0, 1e7}) {
-        double k = 0;
-        ASSERT_EQ(Code(p.PointScale(x, 325000.0, k)), 0u);
-        EXPECT_EQ(k, 1.0);
-    }
+    ExpectUnitScale(Cassini(Trinidad()), {{430000.0, 325000.0}, {0.0, 325000.0}, {1e7, 325000.0}});
 }
 
 TEST(CassiniHandle, CreateGeoXYXYGeoScale) {

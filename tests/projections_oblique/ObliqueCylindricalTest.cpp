@@ -59,12 +59,7 @@ TEST(ObliqueCylindrical, PublishedPoint) {
 }
 
 TEST(ObliqueCylindrical, ScaleIsOneEverywhere) {
-    ObliqueCylindrical p(Swiss());
-    for (double x : {600000.0, 700000.0, 480000.0}) {
-        double k = 0;
-        ASSERT_EQ(Code(p.PointScale(x, 150000.0, k)), 0u);
-        EXPECT_EQ(k, 1.0);
-    }
+    ExpectUnitScale(ObliqueCylindrical(Swiss()), {{600000.0, 150000.0}, {700000.0, 150000.0}, {480000.0, 150000.0}});
 }
 
 TEST(ObliqueCylindrical, ScaleFactorAndFeetScaleOffsets) {

@@ -167,6 +167,19 @@ inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt) 
     ExpectPublishedPoint(p, pt, got);
 }
 
+// A grid without a scale formula of its own gives exactly 1 at each of the
+// grid points (x, y), grid units.
+struct GridPoint {
+    double x, y;
+};
+inline void ExpectUnitScale(const Projection& p, std::initializer_list<GridPoint> points) {
+    for (const GridPoint& g : points) {
+        double k = 0;
+        ASSERT_EQ(Code(p.PointScale(g.x, g.y, k)), 0u) << g.x << " " << g.y;
+        EXPECT_EQ(k, 1.0) << g.x << " " << g.y;
+    }
+}
+
 // Calls f(lat, lon), radians, at every station of the area, row by row; stops
 // at the first fatal failure f records and names that station.
 template <class F>
