@@ -1,11 +1,9 @@
-// Checks shared by the azimuthal equidistant and Cassini-Soldner tests: the
-// registration of a grid type, fields a grid ignores, and the handle route
-// through the C interface.
+// Checks shared by the azimuthal equidistant and Cassini-Soldner tests: fields
+// a grid ignores, and the handle route through the C interface.
 #ifndef ZELTO_TESTS_CONICTESTUTIL_H
 #define ZELTO_TESTS_CONICTESTUTIL_H
 
 #include "Projection.h"
-#include "ProjectionRegistry.h"
 #include "ProjectionSweep.h"
 #include "vortan.h"
 
@@ -16,20 +14,8 @@
 namespace conic_test {
 
 using projection_sweep::Code;
+using projection_sweep::ExpectRegistered;
 using projection_sweep::GermanLocale;
-
-// The class names itself, and the registry makes the same projection for
-// its type number.
-template <class P>
-void ExpectRegistered(const GeodesyParams& params, int32_t type, const char* name) {
-    P p(params);
-    EXPECT_STREQ(p.ShortName(), name);
-    EXPECT_EQ(p.TypeId(), type);
-    ASSERT_NE(FindProjectionMaker(type), nullptr);
-    Projection* made = FindProjectionMaker(type)(params);
-    EXPECT_STREQ(made->ShortName(), name);
-    delete made;
-}
 
 // Two definitions that differ only in fields the grid does not use give the
 // same bits: the station (lat, lon) forward, the grid point (x, y) back.

@@ -22,11 +22,7 @@ const double kLon = Dms(8, 43, 49.79);
 
 }  // namespace
 
-TEST(ObliqueCylindrical, NamesAndType) {
-    ObliqueCylindrical p(Swiss());
-    EXPECT_STREQ(p.ShortName(), "OCY");
-    EXPECT_EQ(p.TypeId(), 5);
-}
+TEST(ObliqueCylindrical, NamesAndType) { ExpectRegistered<ObliqueCylindrical>(Swiss(), 5, "OCY"); }
 
 TEST(ObliqueCylindrical, PublishedConstants) {
     ObliqueCylindrical p(Swiss());

@@ -29,12 +29,8 @@ GeodesyParams Borneo(int32_t type, double unit = 1.0) {
 }  // namespace
 
 TEST(ObliqueMercator, NamesAndTypes) {
-    Hotine h(Borneo(6));
-    RSO r(Borneo(7));
-    EXPECT_STREQ(h.ShortName(), "HOM");
-    EXPECT_EQ(h.TypeId(), 6);
-    EXPECT_STREQ(r.ShortName(), "RSO");
-    EXPECT_EQ(r.TypeId(), 7);
+    ExpectRegistered<Hotine>(Borneo(6), 6, "HOM");
+    ExpectRegistered<RSO>(Borneo(7), 7, "RSO");
 }
 
 TEST(ObliqueMercator, PublishedConstants) {

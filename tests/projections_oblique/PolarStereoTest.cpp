@@ -25,11 +25,7 @@ GeodesyParams VariantB(double unit = 1.0) {
 
 }  // namespace
 
-TEST(PolarStereo, NamesAndType) {
-    PolarStereo p(VariantA());
-    EXPECT_STREQ(p.ShortName(), "PST");
-    EXPECT_EQ(p.TypeId(), 12);
-}
+TEST(PolarStereo, NamesAndType) { ExpectRegistered<PolarStereo>(VariantA(), 12, "PST"); }
 
 TEST(PolarStereo, VariantAPublishedPoint) {
     PolarStereo p(VariantA());

@@ -21,11 +21,7 @@ GeodesyParams Rd(double unit = 1.0) {
 
 }  // namespace
 
-TEST(Stereographic, NamesAndType) {
-    Stereographic p(Rd());
-    EXPECT_STREQ(p.ShortName(), "OST");
-    EXPECT_EQ(p.TypeId(), 4);
-}
+TEST(Stereographic, NamesAndType) { ExpectRegistered<Stereographic>(Rd(), 4, "OST"); }
 
 TEST(Stereographic, PublishedRdPoint) {
     ExpectPublishedPoint(Stereographic(Rd()), {53.0 * kDeg, 6.0 * kDeg, 196105.283, 557057.739, 0.0005, 1e-12, 1e-12});

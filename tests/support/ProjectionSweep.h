@@ -11,6 +11,7 @@
 #define ZELTO_TESTS_PROJECTIONSWEEP_H
 
 #include "Projection.h"
+#include "ProjectionRegistry.h"
 #include "errcode.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +136,19 @@ struct GermanLocale {
     GermanLocale(const GermanLocale&) = delete;
     GermanLocale& operator=(const GermanLocale&) = delete;
 };
+
+// The class names itself, and the registry makes the same projection for
+// its type number.
+template <class P>
+void ExpectRegistered(const GeodesyParams& params, int32_t type, const char* name) {
+    P p(params);
+    EXPECT_STREQ(p.ShortName(), name);
+    EXPECT_EQ(p.TypeId(), type);
+    ASSERT_NE(FindProjectionMaker(type), nullptr);
+    Projection* made = FindProjectionMaker(type)(params);
+    EXPECT_STREQ(made->ShortName(), name);
+    delete made;
+}
 
 // A published station with its published grid point and the tolerances the
 // publication supports.
