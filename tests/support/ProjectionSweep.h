@@ -150,6 +150,24 @@ void ExpectRegistered(const GeodesyParams& params, int32_t type, const char* nam
     delete made;
 }
 
+// Two definitions that differ only in fields the grid does not use give the
+// same bits: the station (lat, lon) forward, the grid point (x, y) back.
+template <class P>
+void ExpectSameGrid(const GeodesyParams& used, const GeodesyParams& other, double lat, double lon, double x,
+                    double y) {
+    P p(used), q(other);
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    ASSERT_EQ(Code(p.Forward(x1, y1, lat, lon)), 0u);
+    ASSERT_EQ(Code(q.Forward(x2, y2, lat, lon)), 0u);
+    EXPECT_EQ(x1, x2);
+    EXPECT_EQ(y1, y2);
+    double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+    ASSERT_EQ(Code(p.Inverse(x, y, lat1, lon1)), 0u);
+    ASSERT_EQ(Code(q.Inverse(x, y, lat2, lon2)), 0u);
+    EXPECT_EQ(lat1, lat2);
+    EXPECT_EQ(lon1, lon2);
+}
+
 // A published station with its published grid point and the tolerances the
 // publication supports.
 struct PublishedPoint {
