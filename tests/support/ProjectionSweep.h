@@ -1,12 +1,14 @@
 // ProjectionSweep: one projection driven over a grid of stations beside PROJ,
-// keeping the largest differences, for the projection accuracy tests.
+// keeping the largest differences, and the checks every projection suite
+// makes of a grid (published stations, registration, refused definitions,
+// fields a grid ignores).
 //
-// Each test states its own working area, spacing and tolerance; this header
-// only walks the stations and measures. Latitudes and longitudes are degrees
-// in an Area and radians everywhere else; grid coordinates are in the grid
-// units of the projection (metres / u). The sweeps stop at the first station
-// that either side refuses (a fatal gtest failure): call them inside
-// ASSERT_NO_FATAL_FAILURE.
+// Each test states its own working area, spacing, stations and tolerances;
+// this header only walks the stations and measures. Latitudes and longitudes
+// are degrees in an Area and radians everywhere else; grid coordinates are in
+// the grid units of the projection (metres / u). The sweeps and checks stop at
+// the first station that either side refuses (a fatal gtest failure): where
+// more follows in the test, call them inside ASSERT_NO_FATAL_FAILURE.
 #ifndef ZELTO_TESTS_PROJECTIONSWEEP_H
 #define ZELTO_TESTS_PROJECTIONSWEEP_H
 
@@ -79,7 +81,6 @@ struct Area {
     }
     double Lat(int i) const { return Step(latFrom, latTo, i, rows) * kSweepDeg; }
     double Lon(int j) const { return lonOrigin + Step(lonFrom, lonTo, j, cols) * kSweepDeg; }
-    int Points() const { return rows * cols; }
 };
 
 // A double with all its digits for a PROJ definition, so PROJ sees exactly
@@ -339,8 +340,7 @@ inline AngleDifferences SweepAngles(const Projection& p, const ProjOracle& proj,
     return d;
 }
 
-// Point scale against PROJ's scale along the parallel, at every station of an
-// area: the largest difference, or the largest difference relative to ours.
+// PROJ's scale factors of one definition, for the point scale checks.
 class ProjScale {
 public:
     explicit ProjScale(const std::string& definition)
@@ -353,6 +353,7 @@ public:
     ProjScale& operator=(const ProjScale&) = delete;
 
     bool Valid() const { return pj_ != nullptr; }
+    // Scale along the parallel at the station (lat, lon), radians.
     double AlongParallel(double lat, double lon) const {
         return proj_factors(pj_, proj_coord(lon, lat, 0, 0)).parallel_scale;
     }
@@ -364,6 +365,8 @@ private:
 
 enum class ScaleDifference { Absolute, Relative };
 
+// Point scale of our grid point of every station against PROJ's scale along
+// the parallel: the largest difference, or the largest relative to ours.
 inline double SweepPointScale(const Projection& p, const ProjScale& proj, const Area& area,
                               ScaleDifference kind = ScaleDifference::Absolute) {
     double worst = 0;
