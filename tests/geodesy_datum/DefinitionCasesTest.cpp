@@ -22,6 +22,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -98,21 +99,16 @@ TEST_F(DefinitionCases, EveryKeyInItsFileUnit) {
 }
 
 TEST_F(DefinitionCases, VerticalUnitDefaultsToTheGridUnit) {
-    GEODESY h = Open("[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=0.3048\n");
-    ASSERT_NE(h, nullptr);
-    double v = 10.0;
-    ASSERT_EQ(VConvert(h, &v, 1), 1);
-    EXPECT_EQ(v, 3.048);
-    EXPECT_EQ(Name(h, 4), Name(h, 1));
-    DestroyGeodesy(h);
-    // VertUnit=0 is the same as no VertUnit.
-    h = Open("[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=0.3048\n"
-             "VertUnit=0\n");
-    ASSERT_NE(h, nullptr);
-    v = 10.0;
-    VConvert(h, &v, 1);
-    EXPECT_EQ(v, 3.048);
-    DestroyGeodesy(h);
+    for (const char* vert : {"", "VertUnit=0\n"}) {  // VertUnit=0 is the same as none
+        GEODESY h = Open(std::string("[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"
+                                     "Unit=0.3048\n") + vert);
+        ASSERT_NE(h, nullptr) << vert;
+        double v = 10.0;
+        ASSERT_EQ(VConvert(h, &v, 1), 1);
+        EXPECT_EQ(v, 3.048) << vert;
+        EXPECT_EQ(Name(h, 4), Name(h, 1)) << vert;
+        DestroyGeodesy(h);
+    }
 }
 
 TEST_F(DefinitionCases, EmptyValuesTakeTheirDefaults) {
@@ -184,30 +180,6 @@ TEST_F(DefinitionCases, ProjectionValueIsTrimmedAndUnquoted) {
     }
 }
 
-TEST_F(DefinitionCases, EllipsoidNamesOfTheTable) {
-    const struct {
-        const char* a;
-        const char* rf;
-        const char* name;
-    } cases[] = {{"6378137", "298.257222101", "GRS-1980"},
-                 {"6378137", "298.257223563", "WGS-84"},
-                 {"6377563.396", "299.3249646", "Airy"},
-                 {"6377397.155", "299.1528128", "Bessel 1841"},
-                 {"6378206.4", "294.9786982", "Clarke 1866"},
-                 {"6378388", "297", "International"},
-                 {"6378135", "298.26", "WGS-72"},
-                 {"6378100", "298.257223563", ""}};
-    for (const auto& c : cases) {
-        GEODESY h = Open(std::string("[Geodesy]\nProjection=TME\nSemiMajorAxis=") + c.a + "\nFlattening=" + c.rf + "\n");
-        ASSERT_NE(h, nullptr) << c.name;
-        GeodesyParams p{};
-        char ell[24] = "x";
-        ASSERT_EQ(GetGeodesyParams(h, &p, ell, nullptr), 1);
-        EXPECT_STREQ(ell, c.name) << c.a << " " << c.rf;
-        DestroyGeodesy(h);
-    }
-}
-
 // The library's 29 named ellipsoids, as a definition file writes them: each
 // one found by its own axis and inverse flattening.
 TEST_F(DefinitionCases, EveryEllipsoidOfTheTableIsNamed) {
@@ -265,36 +237,6 @@ TEST_F(DefinitionCases, EveryEllipsoidOfTheTableIsNamed) {
 
 // ---- failures of a definition --------------------------------------------
 
-TEST_F(DefinitionCases, MissingOrEmptyProjectionGivesError5) {
-    EXPECT_EQ(Open("[Geodesy]\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
-    EXPECT_EQ(Open("[Geodesy]\nProjection=\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
-    // A commented-out projection is no projection.
-    EXPECT_EQ(Open("[Geodesy]\n;Projection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
-    // An empty file and a folder instead of a file read as all defaults.
-    EXPECT_EQ(Open(""), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
-    EXPECT_EQ(CreateFileGeodesy(dir.path().c_str(), "Geodesy"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
-}
-
-TEST_F(DefinitionCases, ZeroOrUnreadableFlatteningGivesError3) {
-    for (const char* f : {"0", "abc", "", "0.0"}) {
-        EXPECT_EQ(Open(std::string("[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=") + f + "\n"),
-                  nullptr)
-            << f;
-        EXPECT_EQ(GetGeodesyError(), 3) << f;
-    }
-}
-
-TEST_F(DefinitionCases, ProjectionRejectingItsParametersGivesError7) {
-    // Without SemiMajorAxis the axis is 0: a transverse Mercator grid of no size.
-    EXPECT_EQ(Open("[Geodesy]\nProjection=TME\nFlattening=298.257223563\n"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 7);
-}
-
 // atof reads "nan" and "inf": a definition holding them, or an inverse
 // flattening that is no ellipsoid's, must not give grids of NaN reported as
 // success.
@@ -305,21 +247,20 @@ TEST_F(DefinitionCases, NumbersNoEllipsoidOrGridCanHaveAreRefused) {
         int32_t code;
     } cases[] = {{"SemiMajorAxis=6378137\nFlattening=nan\n", 3},
                  {"SemiMajorAxis=6378137\nFlattening=-298.257\n", 3},
-                 {"SemiMajorAxis=6378137\nFlattening=0.5\n", 3},
                  {"SemiMajorAxis=6378137\nFlattening=1\n", 3},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=nan\n", 4},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nUnit=-0.3048\n", 4},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nVertUnit=inf\n", 4},
                  {"SemiMajorAxis=inf\nFlattening=298.257223563\n", 7},
-                 {"SemiMajorAxis=-6378137\nFlattening=298.257223563\n", 7},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nScaleFactor=NaN\n", 7},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nRefLatitude=inf\n", 7},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nFalseEasting=1e999\n", 7},
-                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nFalseNorthing=-nan\n", 7},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nAdjustType=1\nAdjustX=nan\n", 7},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nAdjustRotation=inf\n", 7},
                  {"SemiMajorAxis=6378137\nFlattening=298.257223563\nOrthoHCorr=nan\n", 7},
-                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nDeltaX=nan\n", 7}};
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nDeltaX=nan\n", 7},
+                 // -1000000 ppm is a scale of 0: the reverse would divide by it.
+                 {"SemiMajorAxis=6378137\nFlattening=298.257223563\nDeltaX=1\nDeltaScale=-1000000\n", 7}};
     for (const auto& c : cases) {
         EXPECT_EQ(Open(base + c.keys), nullptr) << c.keys;
         EXPECT_EQ(GetGeodesyError(), c.code) << c.keys;
@@ -364,39 +305,6 @@ TEST_F(DefinitionCases, DynDatumThatCannotBeReadOrAcceptedGivesTheGridCode) {
     WriteConstantGrid("there.grd", {1.0f, 2.0f, 3.0f});
     EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=there.grd\\missing.grd\n"), nullptr);
     EXPECT_EQ(GetGeodesyError(), 1);
-}
-
-TEST_F(DefinitionCases, UnreadableGeoidStillGivesAHandleWithoutCorrection) {
-    WriteConstantGrid("short.geo", {-30.0f});
-    std::filesystem::resize_file(DatumFolder("short.geo"), 150);
-    GEODESY h = Open(std::string(kClarkeUtm11) + "OrthoHCorr=3.5\nGeoid=C:\\Suite\\datum\\short.geo\n");
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(GetGeodesyError(), 9);
-    char path[64] = "x";
-    double corr = -1.0;
-    ASSERT_EQ(GetGeoid(h, path, sizeof path, &corr), 1);
-    EXPECT_STREQ(path, "");
-    EXPECT_EQ(corr, 0.0);
-    double n = -1.0;
-    ASSERT_EQ(Undulation(h, 32 * kDeg, -117 * kDeg, &n), 1);
-    EXPECT_EQ(n, 0.0);
-    DestroyGeodesy(h);
-}
-
-TEST_F(DefinitionCases, GeoidAndDatumFromTheDatumFolderTogether) {
-    WriteConstantGrid("nad.grd", {8.0f, -160.0f, -176.0f});
-    WriteConstantGrid("g.geo", {-35.0f});
-    GEODESY h = Open(std::string(kClarkeUtm11) + "DynDatum=/x/y/nad.grd\nGeoid=g.geo\nOrthoHCorr=1\n");
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(GetGeodesyError(), 0);
-    char path[300];
-    GetEllModel(h, path, sizeof path);
-    EXPECT_EQ(std::string(path), DatumFolder("nad.grd"));
-    double corr = 0.0;
-    GetGeoid(h, path, sizeof path, &corr);
-    EXPECT_EQ(std::string(path), DatumFolder("g.geo"));
-    EXPECT_EQ(corr, 1.0);
-    DestroyGeodesy(h);
 }
 
 TEST_F(DefinitionCases, OverlongGridPathIsRefusedNotCut) {
@@ -459,6 +367,7 @@ TEST_F(DefinitionCases, FailuresAreWrittenToTheDebugLog) {
         ::setenv("QVO_BRAMIX", std::string(300, 'q').c_str(), 1);
         ResetInstallDirCache();
         EXPECT_NE(std::string(GetInstallDir()), std::string(300, 'q'));
+        EXPECT_LE(std::strlen(GetInstallDir()), kMaxPathChars);
         EXPECT_TRUE(log.Has("QVO_BRAMIX"));
     }
     {
@@ -471,28 +380,7 @@ TEST_F(DefinitionCases, FailuresAreWrittenToTheDebugLog) {
     }
 }
 
-TEST(DatumFolder, NoDirectoryNoPath) {
-    // Not "/datum/nad.grd": a folder the suite never installed.
-    EXPECT_FALSE(DatumFilePath("", "nad.grd").has_value());
-    EXPECT_EQ(DatumFilePath("/", "nad.grd").value(), "/datum/nad.grd");
-}
-
 // ---- datum conversions ----------------------------------------------------
-
-TEST_F(DefinitionCases, NoDeltaValuesNoMovementOnAnotherEllipsoid) {
-    for (const char* extra : {"", "DeltaScale=5\n", "DeltaX=0\nDeltaRZ=0\n"}) {
-        GEODESY h = Open(std::string(kClarkeUtm11) + extra);
-        ASSERT_NE(h, nullptr);
-        double lat = 32.7 * kDeg, lon = -117.2 * kDeg, height = 12.0;
-        ASSERT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
-        EXPECT_EQ(lat, 32.7 * kDeg) << extra;
-        EXPECT_EQ(lon, -117.2 * kDeg) << extra;
-        EXPECT_EQ(height, 12.0) << extra;
-        ASSERT_EQ(InvWGS84Conv(h, &lat, &lon, nullptr), 1);
-        EXPECT_EQ(lat, 32.7 * kDeg) << extra;
-        DestroyGeodesy(h);
-    }
-}
 
 TEST_F(DefinitionCases, NullHeightIsAcceptedByAllFourTransformations) {
     GEODESY h = Open(std::string(kClarkeUtm11) + "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\n");
@@ -598,13 +486,6 @@ TEST_F(DefinitionCases, EllConvChangesNothingWithAGridOrWithoutDatum) {
         EXPECT_EQ(height, 4.0) << extra;
         DestroyGeodesy(h);
     }
-    // With Deltas but the project's own ellipsoid: nothing either.
-    GEODESY h = Open(std::string(kClarkeUtm11) + "DeltaX=8\n");
-    double lat = 0.5, lon = -2.0;
-    EXPECT_EQ(EllConv(h, &lat, &lon, nullptr, 6378206.4, 1.0 / 294.9786982), 1);
-    EXPECT_EQ(lat, 0.5);
-    EXPECT_EQ(lon, -2.0);
-    DestroyGeodesy(h);
 }
 
 // A grid of latitude and longitude shifts (project datum + shift = WGS-84):
@@ -664,6 +545,9 @@ TEST_F(DefinitionCases, FailedSetEllModelLeavesNoDatum) {
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(SetEllModel(h, DatumFolder("absent.grd").c_str()), 0);
     EXPECT_EQ(GetGeodesyError(), 1);
+    WriteConstantGrid("one.geo", {1.0f});  // a geoid (one value a node) is no datum grid
+    EXPECT_EQ(SetEllModel(h, DatumFolder("one.geo").c_str()), 0);
+    EXPECT_EQ(GetGeodesyError(), 3);
     EllDiffParams d{};
     ASSERT_EQ(GetEllDiff(h, &d), 1);
     EXPECT_EQ(double(d.dx), 0.0);
@@ -687,41 +571,7 @@ TEST_F(DefinitionCases, FailedSetEllModelLeavesNoDatum) {
     DestroyGeodesy(h);
 }
 
-TEST_F(DefinitionCases, PolarAxisThroughTheInterface) {
-    GEODESY h = Open(kClarkeUtm11);
-    ASSERT_NE(h, nullptr);
-    const double b = (1.0 - 1.0 / 294.9786982) * 6378206.4;
-    double lat = 0, lon = 1, height = 0;
-    ASSERT_EQ(ECEFGeo(h, 0, 0, -6400000.0, &lat, &lon, &height), 1);
-    EXPECT_EQ(lat, -std::asin(1.0));
-    EXPECT_EQ(lon, 0.0);
-    EXPECT_NEAR(height, 6400000.0 - b, 1e-6);
-    ASSERT_EQ(ECEFGeo(h, 0, 0, 6356000.0, &lat, &lon, &height), 1);
-    EXPECT_EQ(lat, std::asin(1.0));
-    EXPECT_NEAR(height, 6356000.0 - b, 1e-6);
-    DestroyGeodesy(h);
-}
-
 // ---- the definition reader -----------------------------------------------
-
-TEST(DefinitionReader, LfAndCrLfFilesReadAlike) {
-    TempDir dir;
-    const std::string body =
-        "; harbour\n[Geodesy]\nProjection = TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
-        "DynDatum = \"C:\\Suite\\datum\\nad 27.grd\"\nReverseY=TRUE\n";
-    std::string crlf;
-    for (char c : body) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    const Profile lf(dir.write("lf.ini", body));
-    const Profile cr(dir.write("cr.ini", crlf));
-    const Definition a = ReadDefinition(lf, "Geodesy"), b = ReadDefinition(cr, "Geodesy");
-    EXPECT_EQ(a.params.projection, 3);
-    EXPECT_EQ(b.params.projection, 3);
-    EXPECT_EQ(double(a.params.a), double(b.params.a));
-    EXPECT_EQ(a.datumGrid, "C:\\Suite\\datum\\nad 27.grd");
-    EXPECT_EQ(b.datumGrid, a.datumGrid);
-    EXPECT_EQ(uint32_t(a.adjustment.typeWord), 0x20000u);
-    EXPECT_EQ(uint32_t(b.adjustment.typeWord), 0x20000u);
-}
 
 TEST(DefinitionReader, ValuesBeforeAnySectionAndLinesWithoutEqualsAreIgnored) {
     TempDir dir;
@@ -731,21 +581,6 @@ TEST(DefinitionReader, ValuesBeforeAnySectionAndLinesWithoutEqualsAreIgnored) {
     const Definition d = ReadDefinition(ini, "Geodesy");
     EXPECT_EQ(d.params.projection, 3);  // the first key of the section wins
     EXPECT_EQ(ReadDefinition(ini, "next").params.projection, 12);
-}
-
-TEST(DefinitionReader, WriteAndCopyKeepDefinitionsReadable) {
-    TempDir dir;
-    Profile src(dir.write("a.ini", kClarkeUtm11));
-    Profile dst(dir.file("new.ini"));  // does not exist yet
-    ASSERT_TRUE(dst.CopySection(src, "Geodesy", nullptr));
-    EXPECT_EQ(ReadDefinition(dst, "Geodesy").params.projection, 3);
-    EXPECT_NE(TempDir::read(dst.Path()).find("\r\n"), std::string::npos);
-    ASSERT_TRUE(dst.WriteString("DeltaX", "8", "Geodesy"));
-    EXPECT_EQ(double(ReadDefinition(dst, "Geodesy").shift.dx), 8.0);
-    // Copying from a section that is not there empties the target.
-    ASSERT_TRUE(dst.CopySection(src, "Absent", "Geodesy"));
-    EXPECT_FALSE(dst.SectionExists("Geodesy"));
-    EXPECT_EQ(ReadDefinition(dst, "Geodesy").params.projection, 0);
 }
 
 // ---- the definition file's reader and writer -----------------------------

@@ -61,14 +61,8 @@ TEST(Profile, EmptyValueTakesTheDefault) {
 TEST(Profile, FlagWords) {
     TempDir dir;
     Profile ini(dir.write("g.ini", "[G]\na=Yes\nb=1\nc=2\nd=no\ne=ON\nf=true\ng=1.0\nh=x\n"));
-    EXPECT_TRUE(ini.ReadFlag("a", "G", false));
-    EXPECT_TRUE(ini.ReadFlag("b", "G", false));
-    EXPECT_FALSE(ini.ReadFlag("c", "G", true));
-    EXPECT_FALSE(ini.ReadFlag("d", "G", true));
-    EXPECT_TRUE(ini.ReadFlag("e", "G", false));
-    EXPECT_TRUE(ini.ReadFlag("f", "G", false));
-    EXPECT_TRUE(ini.ReadFlag("g", "G", false));
-    EXPECT_FALSE(ini.ReadFlag("h", "G", true));
+    for (const char* key : {"a", "b", "e", "f", "g"}) EXPECT_TRUE(ini.ReadFlag(key, "G", false)) << key;
+    for (const char* key : {"c", "d", "h"}) EXPECT_FALSE(ini.ReadFlag(key, "G", true)) << key;
 }
 
 TEST(Profile, NumbersFollowAtofAndAtoiWhateverTheLocale) {
@@ -132,6 +126,13 @@ TEST(Profile, CopySectionReplacesTheTarget) {
     EXPECT_EQ(dst.Value("Keep", "k").value(), "2");
     ASSERT_TRUE(dst.CopySection(src, "Geodesy", "Backup"));
     EXPECT_EQ(dst.Value("Backup", "Unit").value(), "1");
+    // Copying from a section that is not there empties the target.
+    ASSERT_TRUE(dst.CopySection(src, "Absent", "Geodesy"));
+    EXPECT_FALSE(dst.SectionExists("Geodesy"));
+    // A target file not there yet is created.
+    Profile fresh(dir.file("new.ini"));
+    ASSERT_TRUE(fresh.CopySection(src, "Geodesy", nullptr));
+    EXPECT_EQ(fresh.Value("Geodesy", "Unit").value(), "1");
 }
 
 TEST(Profile, KeyAndSectionLists) {
