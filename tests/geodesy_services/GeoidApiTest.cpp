@@ -10,7 +10,6 @@
 
 #include <clocale>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -127,10 +126,6 @@ TEST_F(GeoidApi, GetGeoidAlwaysTerminatesTheName) {
     char whole[512];
     ASSERT_EQ(GetGeoid(h, whole, sizeof whole, nullptr), 1);
     EXPECT_EQ(std::string(whole), path);
-    char cut[6];
-    std::memset(cut, '#', sizeof cut);
-    ASSERT_EQ(GetGeoid(h, cut, sizeof cut, nullptr), 1);
-    EXPECT_EQ(std::string(cut), path.substr(0, 5));
     const auto exact = static_cast<int32_t>(path.size());  // one byte short for the NUL
     std::string buffer(path.size() + 4, '#');
     ASSERT_EQ(GetGeoid(h, buffer.data(), exact, nullptr), 1);
