@@ -82,45 +82,28 @@ Outcome Convert(const std::string& name, const std::string& bytes, std::size_t f
     return o;
 }
 
-// A read error fails the conversion with the parse text.
-void ExpectReadFailure(const Outcome& o) {
-    EXPECT_EQ(o.result, E_FAIL);
-    EXPECT_EQ(o.error, "Failed to parse CSV file.");
-}
-
 }  // namespace
 
-TEST(ReadError, StreamWithoutFailureConvertsEveryRecord) {
-    // The stand-in stream itself reads like the file: all 40 records, S_OK.
+TEST(ReadError, FailureAnywhereFailsTheConversion) {
     const std::string bytes = Survey(40);
-    const Outcome o = Convert("whole.csv", bytes, bytes.size() + 1);
+    const std::size_t secondRecord = bytes.find('\n', bytes.find('\n') + 1) + 1;
+    // Without a failure the stand-in stream reads like the file.
+    Outcome o = Convert("whole.csv", bytes, bytes.size() + 1);
     EXPECT_EQ(o.result, S_OK);
     EXPECT_EQ(o.records, 40);
     EXPECT_EQ(o.errorPosts, 0);
-}
-
-TEST(ReadError, FailureMidFileFailsTheConversion) {
-    const std::string bytes = Survey(40);
-    // Past the title and the first record (the header's pass), inside record 20.
-    const Outcome o = Convert("midway.csv", bytes, bytes.size() / 2);
-    ExpectReadFailure(o);
-    EXPECT_EQ(o.errorPosts, 1);
-    EXPECT_GT(o.records, 0);
-    EXPECT_LT(o.records, 40);
-}
-
-TEST(ReadError, FailureJustAfterTheHeaderRecordFailsTheConversion) {
-    const std::string bytes = Survey(40);
-    const std::size_t secondRecord = bytes.find('\n', bytes.find('\n') + 1) + 1;
-    const Outcome o = Convert("early.csv", bytes, secondRecord);
-    ExpectReadFailure(o);
-    EXPECT_EQ(o.records, 1);  // the first record was read whole and written before the failing read
-}
-
-TEST(ReadError, FailureOnTheFirstReadFailsTheConversion) {
-    const Outcome o = Convert("first.csv", Survey(3), 0);
-    ExpectReadFailure(o);
-    EXPECT_EQ(o.records, 0);
+    // On the first read, just after the record the header is taken from (read whole
+    // and written before the failing read), and inside record 20.
+    const struct { std::size_t failAt; int minRecords, maxRecords; } cases[] = {
+        {0, 0, 0}, {secondRecord, 1, 1}, {bytes.size() / 2, 1, 39}};
+    for (const auto& c : cases) {
+        o = Convert("cut.csv", bytes, c.failAt);
+        EXPECT_EQ(o.result, E_FAIL) << c.failAt;
+        EXPECT_EQ(o.error, "Failed to parse CSV file.") << c.failAt;
+        EXPECT_EQ(o.errorPosts, 1) << c.failAt;
+        EXPECT_GE(o.records, c.minRecords) << c.failAt;
+        EXPECT_LE(o.records, c.maxRecords) << c.failAt;
+    }
 }
 
 TEST(ReadError, ReaderClosesOnAReadErrorAndStaysOpenAtTheEnd) {

@@ -62,8 +62,7 @@ TEST(ConverterFault, InputCutShortWhileConvertingEndsWithTheRecordsRead) {
     };
     const Outcome r = Convert(w.c, csv);
     ASSERT_TRUE(cut);
-    // A file that ends early is a shorter survey, not a failure: whatever
-    // was read is converted and the .EDT holds exactly those records.
+    // A file that ends early is a shorter survey, not a failure.
     EXPECT_EQ(r.result, S_OK) << r.error;
     EXPECT_GT(r.records, 0);
     EXPECT_LT(r.records, total);
@@ -73,20 +72,6 @@ TEST(ConverterFault, InputCutShortWhileConvertingEndsWithTheRecordsRead) {
     EXPECT_EQ(e.records.size(), Size(r.records));
     EXPECT_LE(w.rec.LastPercent(), 100);
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"cut.csv", "cut.EDT"}));
-}
-
-TEST(ConverterFault, InputCutToNothingAfterTheCheckGivesAnEmptyOrFailedRun) {
-    TempDir dir;
-    const std::string csv = dir.write("gone.csv", Survey(3));
-    Wired w;
-    ASSERT_EQ(w.c.ReadZeltoFile(csv), S_OK);
-    ASSERT_EQ(::truncate(csv.c_str(), 0), 0);  // between the test-open and the run
-    EXPECT_EQ(w.c.WriteQVXFile(""), E_FAIL);
-    std::string text;
-    w.c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to parse CSV file.");
-    EXPECT_EQ(w.c.get_CSVRecords(), 0);
-    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
 }
 
 TEST(ConverterFault, InputDeletedWhileConvertingIsReadToItsEnd) {
@@ -109,43 +94,38 @@ TEST(ConverterFault, InputDeletedWhileConvertingIsReadToItsEnd) {
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"del.EDT"}));
 }
 
-// The input checked by ReadZeltoFile, then taken away (`replace` puts a folder
-// in its place) before WriteQVXFile opens it: the run fails.
-void InputGoneAfterTheCheck(Wired& w, const std::string& csv, bool replace, Outcome& r) {
-    ASSERT_EQ(w.c.ReadZeltoFile(csv), S_OK);
-    fs::remove(csv);
-    if (replace) fs::create_directory(csv);
-    r.result = w.c.WriteQVXFile("");
-    r.records = w.c.get_CSVRecords();
-    w.c.GetLastError(r.error);
-    EXPECT_EQ(r.result, E_FAIL);
-}
-
-TEST(ConverterFault, InputDeletedBetweenCheckAndRunIsReported) {
-    TempDir dir;
-    Wired w;
-    Outcome r;
-    ASSERT_NO_FATAL_FAILURE(InputGoneAfterTheCheck(w, dir.write("late.csv", Survey(2)), false, r));
-    EXPECT_EQ(r.error, "Failed to open CSV file.");
-    EXPECT_TRUE(Listing(dir).empty());  // no .EDT for an input that is gone
-}
-
-TEST(ConverterFault, InputReplacedByAFolderAfterTheCheck) {
-    TempDir dir;
-    Wired w;
-    Outcome r;
-    ASSERT_NO_FATAL_FAILURE(InputGoneAfterTheCheck(w, dir.write("swap.csv", Survey(2)), true, r));
-    EXPECT_EQ(r.records, 0);
-    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
+// The input checked by ReadZeltoFile, then deleted, replaced by a folder or cut to
+// nothing before WriteQVXFile opens it: the run fails with the text of its step.
+TEST(ConverterFault, InputDeletedReplacedOrEmptiedAfterTheCheck) {
+    enum Change { Delete, Folder, Empty };
+    for (Change change : {Delete, Folder, Empty}) {
+        TempDir dir;
+        Wired w;
+        const std::string csv = dir.write("late.csv", Survey(2));
+        ASSERT_EQ(w.c.ReadZeltoFile(csv), S_OK);
+        if (change == Empty) {
+            ASSERT_EQ(::truncate(csv.c_str(), 0), 0);
+        } else {
+            fs::remove(csv);
+            if (change == Folder) fs::create_directory(csv);
+        }
+        EXPECT_EQ(w.c.WriteQVXFile(""), E_FAIL) << change;
+        std::string text;
+        w.c.GetLastError(text);
+        EXPECT_EQ(text, change == Empty ? "Failed to parse CSV file." : "Failed to open CSV file.") << change;
+        EXPECT_EQ(w.c.get_CSVRecords(), 0);
+        EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
+        if (change != Empty) {
+            EXPECT_FALSE(fs::exists(dir.file("late.EDT"))) << change;
+        }
+    }
 }
 
 TEST(ConverterCancel, BeforeARunIsForgotten) {
     TempDir dir;
     Wired w;
     w.c.put_Cancel();
-    const Outcome r = Convert(w.c, dir.write("b.csv", Survey(50)));
-    EXPECT_EQ(r.result, S_OK);
-    EXPECT_EQ(r.records, 50);
+    EXPECT_EQ(Convert(w.c, dir.write("b.csv", Survey(50))).records, 50);
 }
 
 TEST(ConverterCancel, DuringARunStopsAfterTheCurrentRecord) {
@@ -161,26 +141,18 @@ TEST(ConverterCancel, DuringARunStopsAfterTheCurrentRecord) {
     EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
 }
 
-TEST(ConverterCancel, OnTheLastRecordKeepsEveryRecord) {
+// A request on the last record keeps every record, and one made after a run
+// does not reach the next.
+TEST(ConverterCancel, OnTheLastRecordOrAfterARunLosesNothing) {
     TempDir dir;
     Wired w;
-    const Outcome r = ConvertCancellingAt(w, dir, "l.csv", 5, 5);
-    EXPECT_EQ(r.result, S_OK);
-    EXPECT_EQ(r.records, 5);
-}
-
-TEST(ConverterCancel, AfterARunDoesNotReachTheNext) {
-    TempDir dir;
-    Wired w;
-    ASSERT_EQ(Convert(w.c, dir.write("a1.csv", Survey(20))).records, 20);
+    EXPECT_EQ(ConvertCancellingAt(w, dir, "l.csv", 5, 5).records, 5);
     w.c.put_Cancel();
     w.c.put_Cancel();
     const Outcome r = Convert(w.c, dir.write("a2.csv", Survey(30)));
     EXPECT_EQ(r.result, S_OK);
     EXPECT_EQ(r.records, 30);
-    const kit::EdtImage e = Edt(dir, "a2.EDT");
-    EXPECT_EQ(e.problem, "");
-    EXPECT_EQ(e.records.size(), 30u);
+    EXPECT_EQ(Edt(dir, "a2.EDT").records.size(), 30u);
 }
 
 TEST(ConverterCancel, HammeredFromAnotherThreadNeverCorruptsTheFile) {
@@ -191,10 +163,8 @@ TEST(ConverterCancel, HammeredFromAnotherThreadNeverCorruptsTheFile) {
     std::atomic<bool> started{false};
     std::atomic<int> requests{0};
     bool waited = false;
-    // A whole 5000-record run takes milliseconds: at its first progress the
-    // worker waits (at most 10 s, so a stuck canceller fails instead of hanging)
-    // until the canceller has asked once, so the request always falls inside
-    // the run; the canceller goes on asking while the worker goes on.
+    // At its first progress the worker waits (at most 10 s) until the canceller
+    // has asked once, so the request falls inside a run of milliseconds.
     w.rec.onProgress = [&] {
         started = true;
         if (waited) return;
@@ -224,9 +194,7 @@ TEST(ConverterCancel, HammeredFromAnotherThreadNeverCorruptsTheFile) {
 }
 
 TEST(ConverterThreads, ErrorTextReadWhileAnotherThreadFails) {
-    // One converter, its worker failing again and again with different texts
-    // while another thread reads the text: the reader only ever sees whole
-    // texts that the converter sets.
+    // Only whole texts the converter sets are ever seen by the reading thread.
     TempDir dir;
     const std::string good = dir.write("g.csv", Survey(2));
     std::filesystem::create_directory(dir.file("x.EDT"));  // x.csv cannot get its output

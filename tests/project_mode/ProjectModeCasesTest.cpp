@@ -1,22 +1,16 @@
 // The converter's project geodesy mode, case by case: a record whose
-// position cannot be projected, a definition
-// that vanishes and comes back, the test-open on every outcome, switching
+// position cannot be projected, a definition that vanishes and comes back, the test-open on every outcome, switching
 // back to standard UTM, a definition edited between runs, the longest path,
 // and whole files with a full seven-parameter shift and a feet grid against
 // a PROJ pipeline.
 #include "../geodesy_datum/GridFileWriter.h"
 #include "GeodesyHandle.h"
 #include "InstallDir.h"
-#include "ProjOracle.h"
 #include "ProjectModeSupport.h"
-#include "TempDir.h"
-#include "ZeltoQvxConverter.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -59,25 +53,11 @@ TEST(ProjectModeCases, RecordThatCannotBeProjectedIsStillWrittenWithOneMessage) 
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
     EXPECT_EQ(c.LastError(), "Failed GeoXY call.");
     EXPECT_EQ(c.get_CSVRecords(), 4);
-    const auto lines = EdtRecordLines(TempDir::read(dir.file("s.EDT")));
+    const auto lines = EdtRecords(dir.file("s.EDT"));
     ASSERT_EQ(lines.size(), 4u);
     // The records around it are projected as usual.
-    EXPECT_NEAR(std::strtod(SplitFields(lines[1])[1].c_str(), nullptr), 480000, 5000);
-    EXPECT_NEAR(std::strtod(SplitFields(lines[3])[1].c_str(), nullptr), 481000, 5000);
-}
-
-TEST(ProjectModeCases, FailingFirstRecordIsReportedTwice) {
-    // The first data line is parsed once more for the header's time and date.
-    TempDir dir;
-    const std::string ini =
-        dir.write("tm.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
-    const std::string csv = dir.write("s.csv", SurveyCsv({{90.0, 10.0}, {45.0, 0.5}}));
-    MessageRecorder rec;
-    Peer c;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_NO_FATAL_FAILURE(ConvertWithDefinition(c, ini, csv));
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 2);
-    EXPECT_EQ(EdtRecordLines(TempDir::read(dir.file("s.EDT"))).size(), 2u);
+    EXPECT_NEAR(std::strtod(kit::Field(lines[1], 2).c_str(), nullptr), 480000, 5000);
+    EXPECT_NEAR(std::strtod(kit::Field(lines[3], 2).c_str(), nullptr), 481000, 5000);
 }
 
 TEST(ProjectModeCases, VanishedDefinitionIsTriedAgainAtTheNextPosition) {
@@ -91,6 +71,7 @@ TEST(ProjectModeCases, VanishedDefinitionIsTriedAgainAtTheNextPosition) {
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(Project(c, 32.7, -117.2).status, E_FAIL);
         EXPECT_EQ(c.LastError(), "Bad Bramix Geodesy.");
+        EXPECT_EQ(c.Handle(), nullptr);
     }
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 2);
     std::filesystem::rename(ini + ".away", ini);
@@ -128,6 +109,11 @@ TEST(ProjectModeCases, TestOpenLeavesNoHandleWhateverItsOutcome) {
     }
     std::string empty;
     EXPECT_TRUE(Peer::TestBramixGeodesy(empty));
+    // Naming a definition (or none) tests it and opens no handle either.
+    Peer c;
+    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(good), S_OK);
+    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(""), S_OK);
+    EXPECT_EQ(c.Handle(), nullptr);
     EXPECT_EQ(LiveHandleCount(), before);
 }
 

@@ -1,10 +1,10 @@
-// Helpers of the project-mode tests: a message window that records what the
-// converter posts, a peer that reaches the converter's geodesy, Zelto CSV
-// records for given positions, the record lines of an .EDT file, and a whole
-// file through a definition compared with a PROJ pipeline.
+// Helpers of the project-mode tests: a peer that reaches the converter's geodesy,
+// Zelto CSV records for given positions, and a whole file through a definition
+// compared with a PROJ pipeline.
 #ifndef ZELTO_TESTS_PROJECTMODESUPPORT_H
 #define ZELTO_TESTS_PROJECTMODESUPPORT_H
 
+#include "ConverterTestKit.h"
 #include "ProjOracle.h"
 #include "TempDir.h"
 #include "ZeltoQvxConverter.h"
@@ -15,33 +15,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-class MessageRecorder : public CConverterMessageWnd {
-public:
-    void Post(unsigned int message, std::uintptr_t, std::intptr_t) noexcept override {
-        std::lock_guard<std::mutex> lock(m_);
-        ids_.push_back(message);
-    }
-    int Count(unsigned int id) {
-        std::lock_guard<std::mutex> lock(m_);
-        int n = 0;
-        for (unsigned int x : ids_) n += x == id;
-        return n;
-    }
-    void Clear() {
-        std::lock_guard<std::mutex> lock(m_);
-        ids_.clear();
-    }
-
-private:
-    std::mutex m_;
-    std::vector<unsigned int> ids_;
-};
+using MessageRecorder = kit::Recorder;
 
 // Reaches the converter's position conversion, its test-open and its handle.
 class ProjectModePeer : public CZeltoQvxConverter {
@@ -98,22 +76,11 @@ inline std::string SurveyCsv(const std::vector<std::pair<double, double>>& point
     return csv;
 }
 
-inline std::vector<std::string> SplitFields(const std::string& line) {
-    std::vector<std::string> f;
-    std::stringstream in(line);
-    std::string x;
-    while (std::getline(in, x, ',')) f.push_back(x);
-    return f;
-}
-
-// The record lines (after the 21 header lines) of an .EDT file.
-inline std::vector<std::string> EdtRecordLines(const std::string& edt) {
-    std::vector<std::string> lines;
-    std::stringstream in(edt);
-    std::string l;
-    for (int n = 0; std::getline(in, l); ++n)
-        if (n >= 21) lines.push_back(l);
-    return lines;
+// The record texts of an .EDT file, each line's commas and checksum checked.
+inline std::vector<std::string> EdtRecords(const std::string& path) {
+    const kit::EdtImage img = kit::ReadEdt(TempDir::read(path));
+    EXPECT_EQ(img.problem, "");
+    return img.records;
 }
 
 // Names the definition `ini` and converts `csv` (ASSERT_NO_FATAL_FAILURE around it).
@@ -140,15 +107,13 @@ inline void ExpectFileMatchesProj(const std::string& definition, const std::stri
     c.put_AppMessageWnd(&rec);
     ASSERT_NO_FATAL_FAILURE(ConvertWithDefinition(c, ini, dir.file("w.csv")));
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
-    const auto lines = EdtRecordLines(TempDir::read(dir.file("w.EDT")));
+    const auto lines = EdtRecords(dir.file("w.EDT"));
     ASSERT_EQ(lines.size(), points.size());
     ProjOracle proj(pipeline);
     double worst = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const auto f = SplitFields(lines[i]);
-        ASSERT_GT(f.size(), 4u);
-        const double e = std::strtod(f[1].c_str(), nullptr);
-        const double n = std::strtod(f[2].c_str(), nullptr);
+        const double e = std::strtod(kit::Field(lines[i], 2).c_str(), nullptr);
+        const double n = std::strtod(kit::Field(lines[i], 3).c_str(), nullptr);
         const PJ_COORD r = proj.Trans(PJ_FWD, points[i].second * kDeg, points[i].first * kDeg, 0.0);
         worst = std::max({worst, std::fabs(e - r.xy.x), std::fabs(n - r.xy.y)});
         EXPECT_NEAR(e, r.xy.x, tolerance) << i;

@@ -2,17 +2,11 @@
 // messages, one conversion handle per definition, and whole files against a
 // PROJ pipeline of the same datum shift and projection.
 #include "GeodesyHandle.h"
-#include "ProjOracle.h"
-#include "TempDir.h"
 #include "ProjectModeSupport.h"
-#include "ZeltoQvxConverter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <mutex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,14 +23,6 @@ const std::string kHarbour = std::string("; harbour\r\n") + kHarbourGeodesy;
 const char kZone10[] =
     "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9996\n"
     "CentralMeridian=-123\nFalseEasting=500000\nDeltaX=8\nDeltaY=-160\nDeltaZ=-176\n";
-
-TEST(ProjectMode, EmptyPathSelectsUtmWithoutTheLibrary) {
-    Peer c;
-    const int32_t before = LiveHandleCount();
-    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(""), S_OK);
-    EXPECT_EQ(LiveHandleCount(), before);
-    EXPECT_EQ(c.Handle(), nullptr);
-}
 
 TEST(ProjectMode, MissingFileGivesTryingToOpenAndTheLibraryText) {
     TempDir dir;
@@ -65,28 +51,6 @@ TEST(ProjectMode, FlatteningFailureTextAndPreviousFileKept) {
     const Projected p = Project(c, 32.71, -117.17);
     EXPECT_EQ(p.status, S_OK);
     EXPECT_NEAR(p.easting, 484000, 3000);
-}
-
-TEST(ProjectMode, OverlongPathIsRefusedWithAClearText) {
-    Peer c;
-    const std::string path = "/tmp/" + std::string(300, 'p') + ".ini";
-    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(path), E_FAIL);
-    std::string text;
-    c.GetLastError(text);
-    EXPECT_EQ(text, "Trying to open file:" + path + "\nPath longer than 255 characters.");
-}
-
-TEST(ProjectMode, TestOpenLeavesNoHandle) {
-    TempDir dir;
-    const std::string good = dir.write("good.ini", kHarbour);
-    const int32_t before = LiveHandleCount();
-    std::string text = good;
-    EXPECT_TRUE(Peer::TestBramixGeodesy(text));
-    EXPECT_EQ(LiveHandleCount(), before);
-    Peer c;
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(good), S_OK);
-    EXPECT_EQ(LiveHandleCount(), before);
-    EXPECT_EQ(c.Handle(), nullptr);
 }
 
 TEST(ProjectMode, OneHandleServesEveryRecordAndTheDestructorReleasesIt) {
@@ -146,32 +110,6 @@ TEST(ProjectMode, AnotherDefinitionOpensANewHandle) {
     p = Project(c, 32.71, -117.17);
     ASSERT_EQ(p.status, S_OK);
     EXPECT_NEAR(p.easting, 484000, 3000);
-}
-
-TEST(ProjectMode, BadGeodesyAndFailedGeoXYStillGiveRecords) {
-    TempDir dir;
-    // Valid when tested, gone when the first record needs it.
-    const std::string ini = dir.write("gone.ini", kHarbour);
-    MessageRecorder rec;
-    Peer c;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    std::remove(ini.c_str());
-    EXPECT_EQ(Project(c, 32.7, -117.2).status, E_FAIL);
-    std::string text;
-    c.GetLastError(text);
-    EXPECT_EQ(text, "Bad Bramix Geodesy.");
-    EXPECT_EQ(c.Handle(), nullptr);
-
-    // The projection refuses the pole: a failed GeoXY reports once.
-    const std::string pole = dir.write(
-        "pole.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\n");
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(pole), S_OK);
-    rec.Clear();
-    EXPECT_EQ(Project(c, 90.0, 20.0).status, E_FAIL);
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
-    c.GetLastError(text);
-    EXPECT_EQ(text, "Failed GeoXY call.");
 }
 
 TEST(ProjectMode, WholeFileMatchesProjPipeline) {
