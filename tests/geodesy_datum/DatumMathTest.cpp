@@ -88,13 +88,4 @@ TEST(Helmert, ForwardMatchesProjCoordinateFrame) {
     RecordProperty("worst_reverse_round_trip_m", std::to_string(worstRoundTrip));
 }
 
-TEST(Helmert, ActivityRule) {
-    EllDiffParams t = IdentityShift();
-    EXPECT_FALSE(ShiftIsActive(t));
-    t.scale = 1.00001;
-    EXPECT_FALSE(ShiftIsActive(t));
-    t.rz = 1e-9;
-    EXPECT_TRUE(ShiftIsActive(t));
-}
-
 }  // namespace

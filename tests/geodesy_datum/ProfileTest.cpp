@@ -50,14 +50,6 @@ TEST(Profile, AbsentFileReadsAsDefaults) {
     EXPECT_EQ(buf[1], '\0');
 }
 
-TEST(Profile, EmptyValueTakesTheDefault) {
-    TempDir dir;
-    Profile ini(dir.write("g.ini", "[Geodesy]\nScaleFactor=\nReverseX=\n"));
-    EXPECT_EQ(ini.ReadDouble("ScaleFactor", "Geodesy", 0.5), 0.5);
-    EXPECT_FALSE(ini.HasKey("ScaleFactor", "Geodesy"));
-    EXPECT_TRUE(ini.ReadFlag("ReverseX", "Geodesy", true));
-}
-
 TEST(Profile, FlagWords) {
     TempDir dir;
     Profile ini(dir.write("g.ini", "[G]\na=Yes\nb=1\nc=2\nd=no\ne=ON\nf=true\ng=1.0\nh=x\n"));
