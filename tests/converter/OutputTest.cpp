@@ -121,16 +121,6 @@ TEST_F(Output, DateAndTimeStartAfreshForEveryFile) {
                                                      kit::SignedSum(b.header[12])));
 }
 
-TEST_F(Output, RecordCountAndProgressPerFile) {
-    ASSERT_EQ(ConvertFile(dir.write("a.csv", Survey(40))), S_OK);
-    EXPECT_EQ(c.get_CSVRecords(), 40);
-    ASSERT_EQ(ConvertFile(dir.write("b.csv", Survey(7))), S_OK);
-    EXPECT_EQ(c.get_CSVRecords(), 7);
-    EXPECT_EQ(rec.Count(WM_PERCENTDONE), 47);
-    EXPECT_GT(rec.LastPercent(), 90);  // the line ends of the last records are all that is missing
-    EXPECT_LT(rec.LastPercent(), 100);
-}
-
 TEST_F(Output, CrLfAndLfInputsGiveTheSameFile) {
     std::string lf = Survey(5, "\n");
     ASSERT_EQ(ConvertFile(dir.write("lf.csv", lf)), S_OK);

@@ -34,6 +34,12 @@ TEST(WholeFile, RecordsLinesAndProgress) {
     EXPECT_EQ(w.rec.Count(WM_PERCENTDONE), 25);
     EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
     EXPECT_LT(w.rec.messages.back().l, 100);  // line ends are not counted
+    // The same object on the next file counts that file alone.
+    ASSERT_EQ(w.c.ReadZeltoFile(dir.write("b.csv", Survey(7))), S_OK);
+    ASSERT_EQ(w.c.WriteQVXFile(""), S_OK);
+    EXPECT_EQ(w.c.get_CSVRecords(), 7);
+    EXPECT_EQ(w.rec.Count(WM_PERCENTDONE), 32);
+    EXPECT_GT(w.rec.LastPercent(), 90);
 }
 
 TEST(WholeFile, TitleOnlyAndEmptyInputs) {

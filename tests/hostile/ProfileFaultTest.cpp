@@ -29,21 +29,6 @@ TEST(HostileDefinition, FolderInsteadOfFileReadsAsDefaults) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "geodesy.ini"));
 }
 
-TEST(HostileDefinition, BinaryJunkNeverFaults) {
-    TempDir dir;
-    std::string junk;
-    for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>((i * 131 + 7) & 0xff));
-    junk += std::string("\0[Geodesy\0]\nProjection=\0utm\n", 28);
-    Profile ini(dir.write("junk.ini", junk));
-    char buf[8];
-    (void)ini.ReadString(buf, sizeof buf, "Projection", "Geodesy", "x");
-    EXPECT_LT(std::strlen(buf), sizeof buf);
-    (void)ini.ReadSectionNames(buf, sizeof buf);
-    (void)ini.ReadKeyList(buf, sizeof buf, "Geodesy");
-    (void)ini.ReadDouble("Projection", "Geodesy", 0.0);
-    SUCCEED();
-}
-
 TEST(HostileDefinition, TinyBuffersStayTerminated) {
     TempDir dir;
     Profile ini(dir.write("g.ini", "[Geodesy]\nProjection=utm\nZone=11\n"));
