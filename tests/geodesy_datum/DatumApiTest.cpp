@@ -74,7 +74,6 @@ TEST_F(DefinitionFiles, FlagWordsOfTheAdjustment) {
         EXPECT_EQ(a.typeWord, c.word) << c.x << " " << c.y;
         EXPECT_EQ(double(a.scale), 1.0);
         EXPECT_NEAR(double(a.rotation), 90 * kDeg, 1e-15);
-        DestroyGeodesy(h);
     }
 }
 
@@ -91,7 +90,6 @@ TEST_F(DefinitionFiles, DeltaKeysInFileUnits) {
     EXPECT_DOUBLE_EQ(double(d.rx), 0.5 * kSec);
     EXPECT_DOUBLE_EQ(double(d.ry), -1 * kSec);
     EXPECT_DOUBLE_EQ(double(d.rz), 1.5 * kSec);
-    DestroyGeodesy(h);
 }
 
 // ---- grids named in the definition ---------------------------------------
@@ -107,7 +105,6 @@ TEST_F(DefinitionFiles, DynDatumFolderRuleAndPrecedenceOverDelta) {
         const EllDiffParams d = EllDiffOf(h);
         EXPECT_EQ(double(d.scale), -1.0);
         EXPECT_EQ(double(d.dx), 0.0);
-        DestroyGeodesy(h);
     }
 }
 
@@ -127,7 +124,6 @@ TEST_F(DefinitionFiles, MissingGeoidGivesUsableHandleWithError9) {
         ASSERT_EQ(Undulation(h, 32 * kDeg, -117 * kDeg, &n), 1);
         EXPECT_EQ(n, 0.0);
         EXPECT_EQ(GeoXY(h, &x, &y, 32 * kDeg, -117 * kDeg), 1);
-        DestroyGeodesy(h);
     }
 }
 
@@ -139,7 +135,6 @@ TEST_F(DefinitionFiles, GeoidFromTheDatumFolderKeepsTheCorrection) {
     double n = 0;
     ASSERT_EQ(Undulation(h, 32 * kDeg, -117 * kDeg, &n), 1);
     EXPECT_NEAR(n, -34.5, 1e-6);
-    DestroyGeodesy(h);
 }
 
 TEST_F(DefinitionFiles, EllModelPathIsCutToTheBuffer) {

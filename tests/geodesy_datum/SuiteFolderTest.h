@@ -33,13 +33,17 @@ protected:
         ResetInstallDirCache();
     }
     void TearDown() override {
+        for (GEODESY h : opened) DestroyGeodesy(h);
         ::unsetenv("QVO_BRAMIX");
         ResetInstallDirCache();
     }
     std::string Write(const std::string& name, const std::string& text) { return dir.write(name, text); }
-    // The handle of the [Geodesy] section of a definition file of this text.
+    // The handle of the [Geodesy] section of a definition file of this text,
+    // destroyed after the test.
     GEODESY Open(const std::string& text, const std::string& name = "case.ini") {
-        return CreateFileGeodesy(Write(name, text).c_str(), "Geodesy");
+        GEODESY h = CreateFileGeodesy(Write(name, text).c_str(), "Geodesy");
+        if (h != nullptr) opened.push_back(h);
+        return h;
     }
     std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
     // A grid over 30..36 N, 120..114 W with the same values at every node.
@@ -48,6 +52,7 @@ protected:
                       [values](int, int, int k) { return values[static_cast<size_t>(k)]; });
     }
     TempDir dir;
+    std::vector<GEODESY> opened;
 };
 
 // What the getters report of a handle, for checks of a member or two.
