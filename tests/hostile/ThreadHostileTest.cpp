@@ -18,49 +18,32 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180.0;
 
-GeodesyParams Wgs84(int32_t type) {
+// A WGS-84 definition of `type`; angles in degrees.
+GeodesyParams Wgs84(int32_t type, double k0 = 0, double lon0 = 0, double lat0 = 0, double azimuth = 0,
+                    double fe = 0, double fn = 0) {
     GeodesyParams p{};
     p.a = 6378137.0;
     p.invFlattening = 298.257223563;
     p.projection = type;
     p.unit = 1.0;
+    p.scaleFactor = k0;
+    p.centralMeridian = lon0 * kDeg;
+    p.refLatitude = lat0 * kDeg;
+    p.skewAzimuth = azimuth * kDeg;
+    p.falseEasting = fe;
+    p.falseNorthing = fn;
     return p;
 }
 
 // One handle of each registered projection family, set up around 52 N 5 E
 // (the polar one on its pole) so every point below lies well inside.
 std::vector<GeodesyParams> Families() {
-    std::vector<GeodesyParams> all;
-    GeodesyParams tm = Wgs84(3);
-    tm.scaleFactor = 0.9996;
-    tm.centralMeridian = 3 * kDeg;
-    tm.falseEasting = 500000;
-    all.push_back(tm);
-    GeodesyParams st = Wgs84(4);
-    st.scaleFactor = 0.9999079;
-    st.centralMeridian = 5.387 * kDeg;
-    st.refLatitude = 52.156 * kDeg;
-    st.falseEasting = 155000;
-    st.falseNorthing = 463000;
-    all.push_back(st);
-    GeodesyParams oc = st;
-    oc.projection = 5;
-    all.push_back(oc);
-    for (int32_t type : {6, 7}) {
-        GeodesyParams om = Wgs84(type);
-        om.scaleFactor = 0.99984;
-        om.centralMeridian = 5 * kDeg;
-        om.refLatitude = 52 * kDeg;
-        om.skewAzimuth = 53 * kDeg;
-        all.push_back(om);
-    }
-    GeodesyParams ps = Wgs84(12);
-    ps.scaleFactor = 0.994;
-    ps.refLatitude = 90 * kDeg;
-    ps.falseEasting = 2000000;
-    ps.falseNorthing = 2000000;
-    all.push_back(ps);
-    return all;
+    return {Wgs84(3, 0.9996, 3, 0, 0, 500000),
+            Wgs84(4, 0.9999079, 5.387, 52.156, 0, 155000, 463000),
+            Wgs84(5, 0.9999079, 5.387, 52.156, 0, 155000, 463000),
+            Wgs84(6, 0.99984, 5, 52, 53),
+            Wgs84(7, 0.99984, 5, 52, 53),
+            Wgs84(12, 0.994, 0, 90, 0, 2000000, 2000000)};
 }
 
 struct Sample {
