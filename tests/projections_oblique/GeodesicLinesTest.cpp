@@ -3,7 +3,7 @@
 // reference number can be regenerated.
 #include "Ellipsoid.h"
 #include "GeodesicLines.h"
-#include "ObliqueTestUtil.h"
+#include "ProjectionSweep.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-using namespace oblique_test;
 using geodesic_lines::GCircLL;
+using projection_sweep::kDeg;
+using projection_sweep::Report;
 using geodesic_lines::RLineLL;
 
 namespace {

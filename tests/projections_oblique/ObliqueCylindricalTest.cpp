@@ -1,14 +1,10 @@
 // Oblique cylindrical (type 5) on the Swiss CH1903 / LV03 definition, and
 // PROJ's somerc as an independent reference.
 #include "ObliqueCylindrical.h"
-#include "ObliqueTestUtil.h"
-#include "ProjOracle.h"
 #include "ProjectionSweep.h"
 
 #include <gtest/gtest.h>
 
-
-using namespace oblique_test;
 using namespace projection_sweep;
 
 namespace {

@@ -1,15 +1,10 @@
 // Polar stereographic (type 12), variants A and B, against the published
 // EPSG examples and PROJ's stere.
-#include "ObliqueTestUtil.h"
 #include "PolarStereo.h"
-#include "ProjOracle.h"
 #include "ProjectionSweep.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-using namespace oblique_test;
 using namespace projection_sweep;
 
 namespace {
@@ -87,11 +82,11 @@ TEST(PolarStereo, OppositeMeridianAndPoleLongitudes) {
     EXPECT_NEAR(lon, std::numbers::pi, 1e-15);
     ASSERT_EQ(Code(p.Inverse(2000000.0, 2000000.0, lat, lon)), 0u);
     EXPECT_EQ(lon, 0.0);
-    EXPECT_NEAR(lat, std::numbers::pi / 2.0, 1e-15);
+    EXPECT_NEAR(lat, kHalfPi, 1e-15);
     PolarStereo s(VariantB());
     ASSERT_EQ(Code(s.Inverse(6000000.0, 6000000.0, lat, lon)), 0u);
     EXPECT_EQ(lon, 70.0 * kDeg);
-    EXPECT_NEAR(lat, -std::numbers::pi / 2.0, 1e-15);
+    EXPECT_NEAR(lat, -kHalfPi, 1e-15);
 }
 
 TEST(PolarStereo, UnitFactorIsIgnored) {
@@ -117,8 +112,7 @@ void CompareWithProj(const PolarStereo& p, const ProjOracle& proj, double latFro
         const double m = std::cos(lat) / std::sqrt(1.0 - p.e2 * s * s);
         worstK = std::max(worstK, std::fabs(k - std::hypot(x - p.FE, y - p.FN) / (p.a * m)));
     }));
-    std::string what = std::string(label) + " vs stere, forward, 360 points";
-    Report(what.c_str(), d.forward, "m");
+    Report((std::string(label) + " vs stere, forward, 360 points").c_str(), d.forward, "m");
     Report((std::string(label) + " round trip").c_str(), d.roundTrip, "rad");
     Report((std::string(label) + " scale vs closed form").c_str(), worstK, "");
     EXPECT_LT(d.forward, 1e-6);

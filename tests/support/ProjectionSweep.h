@@ -1,20 +1,18 @@
 // ProjectionSweep: one projection driven over a grid of stations beside PROJ,
 // keeping the largest differences, and the checks every projection suite
-// makes of a grid (published stations, registration, refused definitions,
-// fields a grid ignores).
+// makes of a grid (published stations, registration, refused definitions and
+// points, fields a grid ignores, the route through a handle).
 //
-// Each test states its own working area, spacing, stations and tolerances;
-// this header only walks the stations and measures. Latitudes and longitudes
-// are degrees in an Area and radians everywhere else; grid coordinates are in
-// the grid units of the projection (metres / u). The sweeps and checks stop at
-// the first station that either side refuses (a fatal gtest failure): where
-// more follows in the test, call them inside ASSERT_NO_FATAL_FAILURE.
+// Latitudes and longitudes are degrees in an Area and radians everywhere
+// else; grid coordinates are in the grid units of the projection. The sweeps
+// stop at the first station either side refuses (a fatal gtest failure).
 #ifndef ZELTO_TESTS_PROJECTIONSWEEP_H
 #define ZELTO_TESTS_PROJECTIONSWEEP_H
 
 #include "Projection.h"
 #include "ProjectionRegistry.h"
 #include "errcode.h"
+#include "vortan.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +29,25 @@
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
+#include <limits>
 #include <numbers>
 #include <span>
 #include <string>
 
 namespace projection_sweep {
 
-constexpr double kSweepDeg = std::numbers::pi / 180.0;
+constexpr double kDeg = std::numbers::pi / 180.0;
+constexpr double kHalfPi = std::numbers::pi / 2.0;
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// A definition record: ellipsoid (a, 1/f), projection type, scale factor,
-// central meridian and origin latitude (radians), false origin (grid units),
-// metres per grid unit and skew azimuth (radians); the standard parallels are
-// left 0 for the conic grids to set.
+// Degrees, minutes and seconds to radians; the sign of d applies to all.
+inline double Dms(double d, double m, double s = 0.0) {
+    return (d < 0.0 ? -1.0 : 1.0) * (std::fabs(d) + m / 60.0 + s / 3600.0) * kDeg;
+}
+
+// A definition record (angles in radians, offsets in grid units); the
+// standard parallels are left 0 for the conic grids to set.
 inline GeodesyParams Params(double a, double rf, int32_t type, double k0, double lon0, double lat0, double fe,
                             double fn, double unit = 1.0, double skew = 0.0) {
     GeodesyParams p{};
@@ -59,16 +64,14 @@ inline GeodesyParams Params(double a, double rf, int32_t type, double k0, double
     return p;
 }
 
-// Largest differences of a series, printed in a form the accuracy notes quote.
+// The line the accuracy notes quote.
 inline void Report(const char* what, double value, const char* unit) {
     std::printf("[accuracy] %s: %.3g %s\n", what, value, unit);
 }
 
-// A rectangle of stations: `rows` evenly spaced latitudes from latFrom to
-// latTo and `cols` evenly spaced longitudes from lonFrom to lonTo, both edges
-// included, degrees; a count of 1 keeps the first edge alone. lonOrigin
-// (radians) is added to every longitude, for areas stated about a central
-// meridian.
+// `rows` evenly spaced latitudes and `cols` longitudes, edges included,
+// degrees (a count of 1 keeps the first edge); lonOrigin (radians) is added
+// to every longitude.
 struct Area {
     double latFrom, latTo;
     int rows;
@@ -79,24 +82,21 @@ struct Area {
     static double Step(double from, double to, int i, int count) {
         return count == 1 ? from : from + (to - from) * i / (count - 1);
     }
-    double Lat(int i) const { return Step(latFrom, latTo, i, rows) * kSweepDeg; }
-    double Lon(int j) const { return lonOrigin + Step(lonFrom, lonTo, j, cols) * kSweepDeg; }
+    double Lat(int i) const { return Step(latFrom, latTo, i, rows) * kDeg; }
+    double Lon(int j) const { return lonOrigin + Step(lonFrom, lonTo, j, cols) * kDeg; }
 };
 
-// A double with all its digits for a PROJ definition, so PROJ sees exactly
-// the parameters of our grid (locale-free, as "%.17g" in the C locale).
+// All the digits of a parameter for a PROJ definition, whatever the locale.
 inline std::string Digits(double v) {
     char buf[40];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
     return std::string(buf, r.ptr);
 }
 
-// Hands the code over and disarms the error, so a failing result is never
-// reported (and thrown) by its destructor inside a test.
+// The code, taken so that a failing result is never thrown by its destructor.
 inline uint32_t Code(errcode r) { return r.take(); }
 
-// The code a projection's set-up refuses the definition with (7 for
-// parameters it cannot use), 0 when it accepts it.
+// The code the set-up refuses a definition with, 0 when it accepts it.
 template <class P>
 uint32_t ConstructionCode(const GeodesyParams& params) {
     try {
@@ -107,13 +107,12 @@ uint32_t ConstructionCode(const GeodesyParams& params) {
     }
 }
 
-// One field of a usable definition made unusable, named for the message.
 struct Spoil {
     const char* what;
     void (*change)(GeodesyParams&);
 };
 
-// Each change, applied alone to the usable definition, is refused with code 7.
+// Each change, applied alone to the usable definition, is refused with 7.
 template <class P>
 void ExpectEachRefused(const GeodesyParams& usable, std::initializer_list<Spoil> changes) {
     for (const Spoil& s : changes) {
@@ -123,9 +122,7 @@ void ExpectEachRefused(const GeodesyParams& usable, std::initializer_list<Spoil>
     }
 }
 
-// Runs the enclosed statements with a German locale (decimal comma), which
-// must change no result of the library; the locale before is restored on
-// leaving the scope, however it is left.
+// A German locale (decimal comma) for the scope, the previous one restored.
 struct GermanLocale {
     std::string saved;
     GermanLocale() {
@@ -151,8 +148,8 @@ void ExpectRegistered(const GeodesyParams& params, int32_t type, const char* nam
     delete made;
 }
 
-// Two definitions that differ only in fields the grid does not use give the
-// same bits: the station (lat, lon) forward, the grid point (x, y) back.
+// Definitions differing only in fields the grid ignores give the same bits:
+// the station (lat, lon) forward, the grid point (x, y) back.
 template <class P>
 void ExpectSameGrid(const GeodesyParams& used, const GeodesyParams& other, double lat, double lon, double x,
                     double y) {
@@ -169,24 +166,22 @@ void ExpectSameGrid(const GeodesyParams& used, const GeodesyParams& other, doubl
     EXPECT_EQ(lon1, lon2);
 }
 
-// A published station with its published grid point and the tolerances the
+// A published station, its published grid point and the tolerances the
 // publication supports.
 struct PublishedPoint {
-    double lat, lon;        // the station, radians
-    double x, y;            // its grid point, grid units
-    double xyTol;           // grid units
-    double latTol, lonTol;  // for the computed grid point taken back, in angleUnit
+    double lat, lon;         // radians
+    double x, y;             // grid units
+    double xyTol;            // grid units
+    double latTol, lonTol;   // for the computed grid point taken back, in angleUnit
     double angleUnit = 1.0;  // radians per unit the station is judged in (kDeg: degrees)
 };
 
-// What the projection made of a published station: its grid point, and that
-// grid point taken back to a station.
 struct RoundTrip {
     double x = 0, y = 0, lat = 0, lon = 0;
 };
 
-// The station forward to the published grid point, and the computed grid
-// point back to the station; what was computed is left in got.
+// The station forward to the published grid point, the computed grid point
+// back to the station; what was computed is left in got.
 inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt, RoundTrip& got) {
     ASSERT_EQ(Code(p.Forward(got.x, got.y, pt.lat, pt.lon)), 0u);
     EXPECT_NEAR(got.x, pt.x, pt.xyTol);
@@ -200,11 +195,14 @@ inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt) 
     ExpectPublishedPoint(p, pt, got);
 }
 
-// A grid without a scale formula of its own gives exactly 1 at each of the
-// grid points (x, y), grid units.
-struct GridPoint {
-    double x, y;
+struct Station {
+    double lat, lon;  // radians
 };
+struct GridPoint {
+    double x, y;  // grid units
+};
+
+// A grid without a scale formula gives exactly 1 at each grid point.
 inline void ExpectUnitScale(const Projection& p, std::initializer_list<GridPoint> points) {
     for (const GridPoint& g : points) {
         double k = 0;
@@ -213,8 +211,80 @@ inline void ExpectUnitScale(const Projection& p, std::initializer_list<GridPoint
     }
 }
 
-// Calls f(lat, lon), radians, at every station of the area, row by row; stops
-// at the first fatal failure f records and names that station.
+// Each station is refused forward with code, x and y left as they were.
+inline void ExpectForwardRefused(const Projection& p, uint32_t code, std::initializer_list<Station> stations) {
+    for (const Station& s : stations) {
+        double x = 5, y = 6;
+        EXPECT_EQ(Code(p.Forward(x, y, s.lat, s.lon)), code) << s.lat << " " << s.lon;
+        EXPECT_EQ(x, 5);
+        EXPECT_EQ(y, 6);
+    }
+}
+
+// Each grid point is refused back (and, with scaleToo, by the point scale)
+// with code, nothing written.
+inline void ExpectInverseRefused(const Projection& p, uint32_t code, std::initializer_list<GridPoint> points,
+                                 bool scaleToo = true) {
+    for (const GridPoint& g : points) {
+        double lat = 7, lon = 8, k = 9;
+        EXPECT_EQ(Code(p.Inverse(g.x, g.y, lat, lon)), code) << g.x << " " << g.y;
+        if (scaleToo) {
+            EXPECT_EQ(Code(p.PointScale(g.x, g.y, k)), code) << g.x << " " << g.y;
+        }
+        EXPECT_EQ(lat, 7);
+        EXPECT_EQ(lon, 8);
+        EXPECT_EQ(k, 9);
+    }
+}
+
+// A published station through the C interface: the handle names its type,
+// GeoXY gives the published grid point, XYGeo takes it back within the
+// point's tolerances and Scale gives `scale` within scaleTol. The record the
+// handle reports is left in back.
+inline void ExpectThroughHandle(const GeodesyParams& params, const char* name, const PublishedPoint& pt,
+                                double scale, double scaleTol, GeodesyParams* back = nullptr) {
+    GEODESY h = CreateGeodesy(&params);
+    ASSERT_NE(h, nullptr) << GetGeodesyError();
+    GeodesyParams got{};
+    char ellipsoid[64] = {}, projection[8] = {};
+    EXPECT_EQ(GetGeodesyParams(h, &got, ellipsoid, projection), 1);
+    EXPECT_EQ(int32_t(got.projection), int32_t(params.projection));
+    EXPECT_STREQ(projection, name);
+    double x = 0, y = 0, lat = 0, lon = 0;
+    EXPECT_EQ(GeoXY(h, &x, &y, pt.lat, pt.lon), 1);
+    EXPECT_NEAR(x, pt.x, pt.xyTol);
+    EXPECT_NEAR(y, pt.y, pt.xyTol);
+    EXPECT_EQ(XYGeo(h, x, y, &lat, &lon), 1);
+    EXPECT_NEAR(lat / pt.angleUnit, pt.lat / pt.angleUnit, pt.latTol);
+    EXPECT_NEAR(lon / pt.angleUnit, pt.lon / pt.angleUnit, pt.lonTol);
+    EXPECT_NEAR(Scale(h, x, y), scale, scaleTol);
+    EXPECT_EQ(GetGeodesyError(), 0);
+    EXPECT_EQ(DestroyGeodesy(h), 1);
+    if (back) *back = got;
+}
+
+// A station forward and back through a handle gives the same bits under a
+// German locale as under the one the test started with.
+inline void ExpectHandleSameBitsUnderGermanLocale(const GeodesyParams& params, double lat, double lon) {
+    GEODESY h = CreateGeodesy(&params);
+    ASSERT_NE(h, nullptr);
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0, lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+    EXPECT_EQ(GeoXY(h, &x1, &y1, lat, lon), 1);
+    EXPECT_EQ(XYGeo(h, x1, y1, &lat1, &lon1), 1);
+    {
+        GermanLocale de;
+        EXPECT_EQ(GeoXY(h, &x2, &y2, lat, lon), 1);
+        EXPECT_EQ(XYGeo(h, x2, y2, &lat2, &lon2), 1);
+    }
+    EXPECT_EQ(x1, x2);
+    EXPECT_EQ(y1, y2);
+    EXPECT_EQ(lat1, lat2);
+    EXPECT_EQ(lon1, lon2);
+    EXPECT_EQ(DestroyGeodesy(h), 1);
+}
+
+// Calls f(lat, lon) at every station of the area, row by row; stops at the
+// first fatal failure and names that station.
 template <class F>
 void ForEachStation(const Area& area, F f) {
     for (int i = 0; i < area.rows; ++i) {
@@ -222,7 +292,7 @@ void ForEachStation(const Area& area, F f) {
             const double lat = area.Lat(i), lon = area.Lon(j);
             f(lat, lon);
             if (::testing::Test::HasFatalFailure()) {
-                ADD_FAILURE() << "at the station " << lat / kSweepDeg << ", " << lon / kSweepDeg << " degrees";
+                ADD_FAILURE() << "at the station " << lat / kDeg << ", " << lon / kDeg << " degrees";
                 return;
             }
         }
@@ -231,31 +301,29 @@ void ForEachStation(const Area& area, F f) {
 
 #ifdef ZELTO_HAVE_PROJ
 
-// How the differences of a sweep are turned into metres on the ground.
+// How the differences of a sweep become metres on the ground.
 struct Ground {
-    double unit = 1.0;           // metres per grid unit, for the forward distance
+    double unit = 1.0;           // metres per grid unit
     double radius = 6.4e6;       // sphere radius turning angles into metres
     bool wrapLongitude = false;  // compare longitudes modulo a full turn
 };
 
 // Largest differences to PROJ over an area, metres.
 struct GroundDifferences {
-    double forward = 0;  // distance between the two grid points of a station
-    double inverse = 0;  // ground distance between the two inverses of PROJ's grid point
+    double forward = 0;  // between the two grid points of a station
+    double inverse = 0;  // between the two inverses of PROJ's grid point
 
     void Include(const GroundDifferences& d) {
         forward = std::max(forward, d.forward);
         inverse = std::max(inverse, d.inverse);
     }
-    // One line per grid: "[ lcc      ] <name, 30 wide> fwd 1.23e-08 m  inv 4.56e-09 m".
+    // "[ lcc      ] <name, 30 wide> fwd 1.23e-08 m  inv 4.56e-09 m".
     void Print(const char* tag, const char* name) const {
         std::printf("[ %-8s ] %-30s fwd %.2e m  inv %.2e m\n", tag, name, forward, inverse);
     }
 };
 
-// Every station forward by both, then PROJ's grid point back by both: how far
-// the two grid points part, and how far apart on the ground the two inverses
-// of the same grid point land.
+// Every station forward by both, then PROJ's grid point back by both.
 inline GroundDifferences SweepOnTheGround(const Projection& p, const ProjOracle& proj, const Area& area,
                                           const Ground& ground = {}) {
     GroundDifferences d;
@@ -274,17 +342,15 @@ inline GroundDifferences SweepOnTheGround(const Projection& p, const ProjOracle&
     return d;
 }
 
-// One grid and its working area.
 struct GridCase {
     const char* name;
     GeodesyParams params;
     Area area;
 };
 
-// Each grid of the table swept on the ground against PROJ's definition of it
-// (definition(params), a std::string): one line per grid under tag, both
-// largest differences of every grid below the tolerances (metres), and the
-// largest over all grids recorded as properties of the test.
+// Each grid swept on the ground against PROJ's definition(params): one line
+// per grid under tag, every grid within the tolerances (metres), the largest
+// over all grids recorded as properties of the test.
 template <class P, class Definition>
 void ExpectGridsAgreeWithProj(const char* tag, std::span<const GridCase> cases, Definition definition,
                               double forwardTol, double inverseTol, bool wrapLongitude = false) {
@@ -302,7 +368,6 @@ void ExpectGridsAgreeWithProj(const char* tag, std::span<const GridCase> cases, 
     ::testing::Test::RecordProperty("largest_inverse_difference_m", std::to_string(worst.inverse));
 }
 
-// What a sweep in grid units and radians compares.
 struct Angles {
     bool wrapLongitude = false;      // round trip compares longitudes modulo a full turn
     bool inverseAgainstProj = true;  // also take the grid point back through PROJ
@@ -310,14 +375,12 @@ struct Angles {
 
 // Largest differences over an area in grid units and radians.
 struct AngleDifferences {
-    double forward = 0;    // largest |x - px| or |y - py| of a station, grid units
-    double roundTrip = 0;  // own forward then own inverse: largest |dlat| or |dlon|, radians
-    double inverse = 0;    // own inverse against PROJ's of the same grid point: largest |dlat| or |dlon|
-    int points = 0;        // stations swept
+    double forward = 0;    // |x - px| or |y - py|
+    double roundTrip = 0;  // own forward then own inverse, |dlat| or |dlon|
+    double inverse = 0;    // own inverse against PROJ's of the same grid point
+    int points = 0;
 };
 
-// Every station forward by both; our grid point back by our inverse (the
-// round trip) and, unless told otherwise, by PROJ's.
 inline AngleDifferences SweepAngles(const Projection& p, const ProjOracle& proj, const Area& area,
                                     const Angles& how = {}) {
     AngleDifferences d;
@@ -340,7 +403,7 @@ inline AngleDifferences SweepAngles(const Projection& p, const ProjOracle& proj,
     return d;
 }
 
-// PROJ's scale factors of one definition, for the point scale checks.
+// PROJ's scale along the parallel for one definition.
 class ProjScale {
 public:
     explicit ProjScale(const std::string& definition)
@@ -353,7 +416,6 @@ public:
     ProjScale& operator=(const ProjScale&) = delete;
 
     bool Valid() const { return pj_ != nullptr; }
-    // Scale along the parallel at the station (lat, lon), radians.
     double AlongParallel(double lat, double lon) const {
         return proj_factors(pj_, proj_coord(lon, lat, 0, 0)).parallel_scale;
     }
@@ -365,8 +427,8 @@ private:
 
 enum class ScaleDifference { Absolute, Relative };
 
-// Point scale of our grid point of every station against PROJ's scale along
-// the parallel: the largest difference, or the largest relative to ours.
+// Our point scale at each station's grid point against PROJ's: the largest
+// difference, or the largest relative to ours.
 inline double SweepPointScale(const Projection& p, const ProjScale& proj, const Area& area,
                               ScaleDifference kind = ScaleDifference::Absolute) {
     double worst = 0;
