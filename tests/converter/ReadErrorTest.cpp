@@ -106,33 +106,3 @@ TEST(ReadError, FailureAnywhereFailsTheConversion) {
     }
 }
 
-TEST(ReadError, ReaderClosesOnAReadErrorAndStaysOpenAtTheEnd) {
-    const std::string bytes = "title\nline one\r\nline two\n";
-    {
-        FailingInput input(bytes, bytes.size());  // every byte readable, then EIO
-        CZeltoTextReader r;
-        ASSERT_TRUE(r.Open("ignored"));
-        std::string line;
-        EXPECT_TRUE(r.ReadLine(line));
-        EXPECT_EQ(line, "title");
-        EXPECT_TRUE(r.ReadLine(line));
-        EXPECT_EQ(line, "line one");
-        EXPECT_TRUE(r.ReadLine(line));
-        EXPECT_EQ(line, "line two");
-        EXPECT_FALSE(r.ReadLine(line));  // the read past the data fails
-        EXPECT_FALSE(r.IsOpen());
-        EXPECT_TRUE(r.Failed());
-    }
-    {
-        TempDir dir;
-        const std::string path = dir.write("plain.txt", bytes);
-        CZeltoTextReader r;
-        ASSERT_TRUE(r.Open(path));
-        std::string line;
-        int lines = 0;
-        while (r.ReadLine(line)) ++lines;
-        EXPECT_EQ(lines, 3);
-        EXPECT_TRUE(r.IsOpen());  // the end of a file is no error
-        EXPECT_FALSE(r.Failed());
-    }
-}

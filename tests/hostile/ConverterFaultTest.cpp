@@ -332,32 +332,6 @@ const char kHarbourDefinition[] =
 
 }  // namespace
 
-TEST(ConverterDefinition, FolderOrJunkIsRefusedWithTheOpenTextAndThePreviousKept) {
-    TempDir dir;
-    const std::string good = dir.write("harbour.ini", kHarbourDefinition);
-    fs::create_directory(dir.file("folder.ini"));
-    std::string junk;
-    for (int i = 0; i < 3000; ++i) junk.push_back(static_cast<char>((i * 151 + 3) & 0xff));
-    const std::string bad = dir.write("junk.ini", junk);
-    Wired w;
-    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(good), S_OK);
-    for (const std::string& path : {dir.file("folder.ini"), bad}) {
-        EXPECT_EQ(w.c.put_BraMixStatePlaneIniFile(path), E_FAIL) << path;
-        std::string text;
-        w.c.GetLastError(text);
-        EXPECT_EQ(text.rfind("Trying to open file:" + path + "\n", 0), 0u) << text;
-    }
-    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 2);
-    // The refused files changed nothing: the run converts with the harbour
-    // definition, and projected eastings are near the zone's 500 km.
-    const Outcome r = Convert(w.c, dir.write("s.csv", Survey(4)));
-    EXPECT_EQ(r.result, S_OK) << r.error;
-    EXPECT_EQ(r.records, 4);
-    EXPECT_TRUE(fs::is_directory(dir.file("folder.ini")));
-    EXPECT_EQ(TempDir::read(bad), junk);
-    EXPECT_EQ(Listing(dir), (std::set<std::string>{"harbour.ini", "folder.ini", "junk.ini", "s.csv", "s.EDT"}));
-}
-
 TEST(ConverterDefinition, DefinitionReplacedByAFolderBeforeTheRunReportsEveryRecord) {
     // The definition passed its test and is a folder when the run needs it:
     // no handle opens, and each record says so ("Bad Bramix Geodesy.", the
