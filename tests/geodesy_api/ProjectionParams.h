@@ -43,6 +43,21 @@ inline GeodesyParams Wgs84Tm(double centralMeridianDeg, double unit = 1.0) {
 // A northern UTM zone: zone 31 is centred on 3 E.
 inline GeodesyParams Utm(int zone, double unit = 1.0) { return Wgs84Tm(zone * 6 - 183, unit); }
 
+// A handle of these parameters, destroyed with the object.
+class ScopedGeodesy {
+public:
+    explicit ScopedGeodesy(const GeodesyParams& p) : h_(CreateGeodesy(&p)) {}
+    ~ScopedGeodesy() {
+        if (h_ != nullptr) DestroyGeodesy(h_);
+    }
+    ScopedGeodesy(const ScopedGeodesy&) = delete;
+    ScopedGeodesy& operator=(const ScopedGeodesy&) = delete;
+    operator GEODESY() const { return h_; }
+
+private:
+    GEODESY h_;
+};
+
 // A test with a UTM zone 31 handle in metres, destroyed after it.
 class Utm31Handle : public ::testing::Test {
 protected:

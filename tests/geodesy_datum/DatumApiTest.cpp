@@ -19,12 +19,6 @@ namespace {
 
 using DefinitionFiles = SuiteFolderTest;
 
-// Transverse Mercator on WGS-84 about the Greenwich meridian.
-GEODESY Wgs84Handle() {
-    const GeodesyParams p = Wgs84Tm(0);
-    return CreateGeodesy(&p);
-}
-
 // ---- the definition file keys, defaults and failures ---------------------
 
 TEST_F(DefinitionFiles, FailuresGiveTheirCodes) {
@@ -139,7 +133,7 @@ TEST_F(DefinitionFiles, GeoidFromTheDatumFolderKeepsTheCorrection) {
 
 TEST_F(DefinitionFiles, EllModelPathIsCutToTheBuffer) {
     WriteConstantGrid("c.grd", {1.0f, 2.0f, 3.0f});
-    GEODESY h = Wgs84Handle();
+    const ScopedGeodesy h(Wgs84Tm(0));  // about Greenwich
     ASSERT_EQ(SetEllModel(h, DatumFolder("c.grd").c_str()), 1);
     char small[6];
     ASSERT_EQ(GetEllModel(h, small, sizeof small), 1);
@@ -149,7 +143,6 @@ TEST_F(DefinitionFiles, EllModelPathIsCutToTheBuffer) {
     ASSERT_EQ(SetEllModel(h, nullptr), 1);
     const EllDiffParams d = EllDiffOf(h);
     EXPECT_EQ(double(d.scale), 1.0);
-    DestroyGeodesy(h);
 }
 
 // ---- the conversions through the C interface ------------------------------
@@ -167,7 +160,7 @@ TEST(DatumApi, NullHandleGivesError2) {
 
 TEST(DatumApi, WithoutDeltaNothingMovesEvenOnAnotherEllipsoid) {
     const GeodesyParams p = OnEllipsoid(6378388.0, 297.0, 3);
-    GEODESY h = CreateGeodesy(&p);
+    const ScopedGeodesy h(p);
     double lat = 0.9, lon = 0.1, height = 5.0;
     EXPECT_EQ(WGS84Conv(h, &lat, &lon, &height), 1);
     EXPECT_EQ(lat, 0.9);
@@ -181,11 +174,10 @@ TEST(DatumApi, WithoutDeltaNothingMovesEvenOnAnotherEllipsoid) {
     ASSERT_EQ(SetEllDiff(h, &rotation), 1);
     EXPECT_EQ(WGS84Conv(h, &lat, &lon, nullptr), 1);
     EXPECT_NE(lon, 0.1);
-    DestroyGeodesy(h);
 }
 
 TEST(DatumApi, UnusableShiftIsRefusedAndTheOldOneStays) {
-    GEODESY h = Wgs84Handle();
+    const ScopedGeodesy h(Wgs84Tm(0));
     EllDiffParams good{1, 2, 3, 1.0, 0, 0, 0};
     ASSERT_EQ(SetEllDiff(h, &good), 1);
     for (double s : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
@@ -196,11 +188,10 @@ TEST(DatumApi, UnusableShiftIsRefusedAndTheOldOneStays) {
     const EllDiffParams back = EllDiffOf(h);
     EXPECT_EQ(double(back.dz), 3.0);
     EXPECT_EQ(double(back.scale), 1.0);
-    DestroyGeodesy(h);
 }
 
 TEST(DatumApi, EcefOnThePolarAxisAndNotFinitePoints) {
-    GEODESY h = Wgs84Handle();
+    const ScopedGeodesy h(Wgs84Tm(0));
     double lat = 0, lon = 1, height = 0;
     ASSERT_EQ(ECEFGeo(h, 0, 0, 6356852.3142, &lat, &lon, &height), 1);
     EXPECT_DOUBLE_EQ(lat, std::asin(1.0));
@@ -218,11 +209,10 @@ TEST(DatumApi, EcefOnThePolarAxisAndNotFinitePoints) {
     double la = nan, lo = 0.1;
     EXPECT_EQ(WGS84Conv(h, &la, &lo, nullptr), 0);
     EXPECT_EQ(GetGeodesyError(), 10);
-    DestroyGeodesy(h);
 }
 
 TEST(DatumApi, EllConvOnTheOwnEllipsoidChangesNothingAndBadEllipsoidIsRefused) {
-    GEODESY h = Wgs84Handle();
+    const ScopedGeodesy h(Wgs84Tm(0));
     EllDiffParams t{-87, -98, -121, 1.0, 0, 0, 0};
     SetEllDiff(h, &t);
     double lat = 0.8, lon = 0.2, height = 0;
@@ -237,14 +227,13 @@ TEST(DatumApi, EllConvOnTheOwnEllipsoidChangesNothingAndBadEllipsoidIsRefused) {
     ASSERT_EQ(InvEllConv(h, &lat, &lon, &height, 6378388.0, 1.0 / 297.0), 1);
     EXPECT_NEAR(lat, 0.8, 1e-10);
     EXPECT_NEAR(lon, 0.2, 1e-10);
-    DestroyGeodesy(h);
 }
 
 // WGS84Conv is cart on WGS-84, the coordinate-frame Helmert and the inverse
 // cart on the project ellipsoid: PROJ's pipeline of the same three steps.
 TEST(DatumApi, Wgs84ConvMatchesProjPipelineWorldwide) {
     const GeodesyParams p = OnEllipsoid(6377397.155, 299.1528128, 3);
-    GEODESY h = CreateGeodesy(&p);
+    const ScopedGeodesy h(p);
     ASSERT_NE(h, nullptr);
     // EPSG's worked example parameters (WGS 84 to ED50-like frame, coordinate frame).
     EllDiffParams t{-598.1, -73.7, -418.2, 1.0 + 6.7e-6, 0.202 * kSec, 0.045 * kSec, -2.455 * kSec};
@@ -267,7 +256,6 @@ TEST(DatumApi, Wgs84ConvMatchesProjPipelineWorldwide) {
             EXPECT_NEAR(height, r.lpz.z, 1e-3);
         }
     RecordProperty("worst_angle_rad", std::to_string(worst));
-    DestroyGeodesy(h);
 }
 
 }  // namespace

@@ -13,13 +13,9 @@
 
 namespace {
 
-// UTM zone 31 in the given unit, without the false easting: the names and
-// unit conversions of the grid do not depend on it.
-GEODESY Handle(double unit) {
-    GeodesyParams p = Utm(31, unit);
-    p.falseEasting = 0.0;
-    return CreateGeodesy(&p);
-}
+// UTM zone 31 in the given unit: the names and unit conversions of the grid
+// do not depend on the zone.
+GeodesyParams Grid(double unit) { return Utm(31, unit); }
 
 // GetLocalName's text, or "<12>" style for a failure with its code.
 std::string Name(GEODESY h, int32_t which, const char* language) {
@@ -59,7 +55,7 @@ TEST(UnitTable, FactorsAreRecognisedExactlyInIdOrder) {
 }
 
 TEST(UnitConvert, UsFeetToMetresAndBack) {
-    GEODESY h = Handle(0.3048006096);
+    const ScopedGeodesy h(Grid(0.3048006096));
     ASSERT_NE(h, nullptr);
     double v = 1.0;
     ASSERT_EQ(HConvert(h, &v, 1), 1);
@@ -77,11 +73,10 @@ TEST(UnitConvert, UsFeetToMetresAndBack) {
     EXPECT_EQ(GetGeodesyError(), 2);
     EXPECT_EQ(VConvert(nullptr, &v, 1), 0);
     EXPECT_EQ(GetGeodesyError(), 2);
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, UsFeetInEnglishAndInFrenchWrittenInCapitals) {
-    GEODESY h = Handle(0.3048006096);
+    const ScopedGeodesy h(Grid(0.3048006096));
     ASSERT_NE(h, nullptr);
     ExpectNames(h, {{3, "eng", "ftUS"},
                     {1, "eng", "foot (US)"},
@@ -93,11 +88,10 @@ TEST(LocalNames, UsFeetInEnglishAndInFrenchWrittenInCapitals) {
                     {5, "ESP", "pies (US)"},
                     {6, "esp", "ftUS"}});
     EXPECT_EQ(GetGeodesyError(), 0);
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, AccentedFrenchTextsAreWindows1252Bytes) {
-    GEODESY h = Handle(1.0);
+    const ScopedGeodesy h(Grid(1.0));
     ASSERT_NE(h, nullptr);
     ExpectNames(h, {{1, "fra", "m\xE8tre"},
                     {2, "fra", "m\xE8tres"},
@@ -108,11 +102,10 @@ TEST(LocalNames, AccentedFrenchTextsAreWindows1252Bytes) {
                     {10, "fra", "Y"}});
     EXPECT_EQ(std::string(NameString(137)), "cha\xEEne");
     EXPECT_EQ(std::string(NameString(179)), "cha\xEEnes (Sears)");
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, ChineseJapaneseAndUnknownLanguagesFallBackToEnglish) {
-    GEODESY h = Handle(1852.0);
+    const ScopedGeodesy h(Grid(1852.0));
     ASSERT_NE(h, nullptr);
     for (const char* language : std::initializer_list<const char*>{"chs", "JPN", "deu", "", nullptr})
         ExpectNames(h, {{1, language, "nautical mile"},
@@ -120,20 +113,18 @@ TEST(LocalNames, ChineseJapaneseAndUnknownLanguagesFallBackToEnglish) {
                         {3, language, "NM"},
                         {7, language, "easting"},
                         {10, language, "Y"}});
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, UnitNotInTheTableHasNoNameError12) {
-    GEODESY h = Handle(0.3048006097);  // differs from the US foot in its last digit
+    const ScopedGeodesy h(Grid(0.3048006097));  // differs from the US foot in its last digit
     ASSERT_NE(h, nullptr);
     for (int32_t which : {1, 2, 3, 4, 5, 6}) EXPECT_EQ(Name(h, which, "eng"), "<12>") << which;
     EXPECT_EQ(Name(h, 1, "fra"), "<12>");
     EXPECT_EQ(Name(h, 7, "eng"), "easting");  // the axes still have names
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, UnknownWhichIsError12AndNullsError2) {
-    GEODESY h = Handle(1.0);
+    const ScopedGeodesy h(Grid(1.0));
     ASSERT_NE(h, nullptr);
     for (int32_t which : {0, 11, -1, 1000}) EXPECT_EQ(Name(h, which, "eng"), "<12>") << which;
     char buffer[8];
@@ -143,11 +134,10 @@ TEST(LocalNames, UnknownWhichIsError12AndNullsError2) {
     EXPECT_EQ(GetGeodesyError(), 2);
     EXPECT_EQ(GetLocalName(h, 1, "eng", buffer, 0), 0);
     EXPECT_EQ(GetGeodesyError(), 2);
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, LongNamesAreCutToTheBufferAndTerminated) {
-    GEODESY h = Handle(1852.0);
+    const ScopedGeodesy h(Grid(1852.0));
     ASSERT_NE(h, nullptr);
     char buffer[9];
     std::fill(std::begin(buffer), std::end(buffer), '#');
@@ -156,11 +146,10 @@ TEST(LocalNames, LongNamesAreCutToTheBufferAndTerminated) {
     EXPECT_EQ(buffer[6], '#');
     ASSERT_EQ(GetLocalName(h, 3, "eng", buffer, 1), 1);
     EXPECT_STREQ(buffer, "");
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, AxisNamesFollowTheReversalOfTypeOne) {
-    GEODESY h = Handle(1.0);
+    const ScopedGeodesy h(Grid(1.0));
     ASSERT_NE(h, nullptr);
     const AdjustParams reverseX{1u | 0x10000u, 0, 0, 0, 1.0, 0, 0};
     ASSERT_EQ(SetAdjustment(h, &reverseX), 1);
@@ -172,7 +161,6 @@ TEST(LocalNames, AxisNamesFollowTheReversalOfTypeOne) {
     const AdjustParams reverseY{1u | 0x20000u, 0, 0, 0, 1.0, 0, 0};
     ASSERT_EQ(SetAdjustment(h, &reverseY), 1);
     ExpectNames(h, {{7, "eng", "easting"}, {9, "eng", "southing"}, {10, "esp", "X"}, {9, "esp", "sur"}});
-    DestroyGeodesy(h);
 }
 
 TEST(LocalNames, TableIsCompleteForEveryUnitAndLanguage) {
