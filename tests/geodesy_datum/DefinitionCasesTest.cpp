@@ -664,28 +664,24 @@ TEST(ProfileCases, WriteKeepsPermissionsAndSymbolicLinks) {
     EXPECT_EQ(files, 1);  // no temporary file left beside it
 }
 
-TEST(ProfileCases, NumbersAsAtofReadsThem) {
+TEST(ProfileCases, NumbersAsAtofReadsThemWhateverTheLocale) {
+    const CommaDecimalLocale german;
+    ASSERT_TRUE(german.Active());
     const struct {
         const char* text;
         double value;
-    } reals[] = {{"1E-400", 0.0},  // underflow, whatever the letter case
-                 {"1e-400", 0.0},
-                 {"1E400", HUGE_VAL},
-                 {"-1e+400", -HUGE_VAL},
-                 {"0x1A", 26.0},
-                 {"-0X10", -16.0},
-                 {"0x1.8p1", 3.0},
-                 {"0x", 0.0},  // "0" and a letter
-                 {"0xg", 0.0},
-                 {"  .5", 0.5},
-                 {"5.", 5.0}};
+    } reals[] = {{"12.5m", 12.5}, {"abc", 0.0},  {" -3e2", -300.0}, {"+0.25", 0.25}, {"1e", 1.0},
+                 {"", 0.0},       {"--1", 0.0},  {"1,5", 1.0},  // a decimal comma is not a number part
+                 {"1E-400", 0.0},  // underflow, whatever the letter case
+                 {"1e-400", 0.0}, {"1E400", HUGE_VAL}, {"-1e+400", -HUGE_VAL}, {"0x1A", 26.0}, {"-0X10", -16.0},
+                 {"0x1.8p1", 3.0}, {"0x", 0.0},  // "0" and a letter
+                 {"0xg", 0.0},    {"  .5", 0.5}, {"5.", 5.0}};
     for (const auto& r : reals) EXPECT_EQ(ProfileAtof(r.text), r.value) << r.text;
     const struct {
         const char* text;
         int value;
-    } integers[] = {{"0x1A", 0},  // atoi reads decimal digits only
-                    {" +12abc", 12},
-                    {"99999999999", 2147483647}};
+    } integers[] = {{"7.9", 7}, {"-42x", -42}, {"0x1A", 0},  // atoi reads decimal digits only
+                    {" +12abc", 12}, {"99999999999", 2147483647}};
     for (const auto& i : integers) EXPECT_EQ(ProfileAtoi(i.text), i.value) << i.text;
 }
 

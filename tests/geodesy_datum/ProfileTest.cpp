@@ -1,11 +1,9 @@
 // The definition-file reader: the INI behaviour users of survey projects rely on.
-#include "CommaDecimalLocale.h"
 #include "Profile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstring>
 #include <filesystem>
 
@@ -55,25 +53,6 @@ TEST(Profile, FlagWords) {
     Profile ini(dir.write("g.ini", "[G]\na=Yes\nb=1\nc=2\nd=no\ne=ON\nf=true\ng=1.0\nh=x\n"));
     for (const char* key : {"a", "b", "e", "f", "g"}) EXPECT_TRUE(ini.ReadFlag(key, "G", false)) << key;
     for (const char* key : {"c", "d", "h"}) EXPECT_FALSE(ini.ReadFlag(key, "G", true)) << key;
-}
-
-TEST(Profile, NumbersFollowAtofAndAtoiWhateverTheLocale) {
-    {
-        const CommaDecimalLocale german;
-        ASSERT_TRUE(german.Active());
-        TempDir dir;
-        Profile ini(dir.write("g.ini", "[G]\na=12.5m\nb=abc\nc= -3e2\nd=+0.25\ne=7.9\nf=-42x\ng=1,5\n"));
-        EXPECT_EQ(ini.ReadDouble("a", "G", 9), 12.5);
-        EXPECT_EQ(ini.ReadDouble("b", "G", 9), 0.0);
-        EXPECT_EQ(ini.ReadDouble("c", "G", 9), -300.0);
-        EXPECT_EQ(ini.ReadDouble("d", "G", 9), 0.25);
-        EXPECT_EQ(ini.ReadInt("e", "G", 9), 7);
-        EXPECT_EQ(ini.ReadInt("f", "G", 9), -42);
-        EXPECT_EQ(ini.ReadDouble("g", "G", 9), 1.0);  // a decimal comma is not a number part
-    }
-    EXPECT_EQ(ProfileAtof("1e"), 1.0);
-    EXPECT_EQ(ProfileAtof(""), 0.0);
-    EXPECT_EQ(ProfileAtof("--1"), 0.0);
 }
 
 TEST(Profile, WriteKeepsTheRestOfTheFile) {
