@@ -98,21 +98,6 @@ TEST(AlbersExample, OriginParallelsAndIgnoredFields) {
     ASSERT_EQ(Code(Albers(other).Forward(x2, y2, 40 * kDeg, -100 * kDeg)), 0u);
     EXPECT_NEAR(x, x2, 1e-6);
     EXPECT_NEAR(y, y2, 1e-6);
-
-    // Equal parallels: n = sin(phi1), scale 1 along it.
-    const Albers one(Aea(6378137.0, 298.257223563, 50, 10, 50, 50));
-    EXPECT_DOUBLE_EQ(one.n, std::sin(50 * kDeg));
-    ASSERT_EQ(Code(one.Forward(x, y, 50 * kDeg, 14 * kDeg)), 0u);
-    ASSERT_EQ(Code(one.PointScale(x, y, k)), 0u);
-    EXPECT_NEAR(k, 1.0, 1e-12);
-
-    // Feet: the whole grid divided by the unit.
-    GeodesyParams ft = Conus();
-    ft.unit = 0.3048;
-    ASSERT_EQ(Code(Albers(Conus()).Forward(x, y, 35 * kDeg, -75 * kDeg)), 0u);
-    ASSERT_EQ(Code(Albers(ft).Forward(x2, y2, 35 * kDeg, -75 * kDeg)), 0u);
-    EXPECT_NEAR(x2 * 0.3048, x, 1e-7);
-    EXPECT_NEAR(y2 * 0.3048, y, 1e-7);
 }
 
 TEST(AlbersFailures, SymmetricOrEquatorialParallelsThrow7) {
@@ -247,6 +232,5 @@ TEST(AlbersHandle, ThroughCreateGeodesy) {
     EXPECT_EQ(GetGeodesyError(), 10);
     EXPECT_EQ(DestroyGeodesy(h), 1);
     p.northParallel = -p.southParallel;
-    EXPECT_EQ(CreateGeodesy(&p), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 7);
+    ExpectCreationRefused(p);
 }

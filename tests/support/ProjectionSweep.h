@@ -263,6 +263,24 @@ inline void ExpectThroughHandle(const GeodesyParams& params, const char* name, c
     if (back) *back = got;
 }
 
+// Through a handle the station is refused with code, x and y untouched.
+inline void ExpectHandleRefuses(const GeodesyParams& params, const Station& s, int code) {
+    GEODESY h = CreateGeodesy(&params);
+    ASSERT_NE(h, nullptr);
+    double x = 1, y = 2;
+    EXPECT_EQ(GeoXY(h, &x, &y, s.lat, s.lon), 0);
+    EXPECT_EQ(GetGeodesyError(), code);
+    EXPECT_EQ(x, 1);
+    EXPECT_EQ(y, 2);
+    EXPECT_EQ(DestroyGeodesy(h), 1);
+}
+
+// No handle is made for the definition, code 7.
+inline void ExpectCreationRefused(const GeodesyParams& params) {
+    EXPECT_EQ(CreateGeodesy(&params), nullptr);
+    EXPECT_EQ(GetGeodesyError(), 7);
+}
+
 // A station forward and back through a handle gives the same bits under a
 // German locale as under the one the test started with.
 inline void ExpectHandleSameBitsUnderGermanLocale(const GeodesyParams& params, double lat, double lon) {
