@@ -131,27 +131,13 @@ TEST(BadInput, InputThatIsAFolder) {
 }
 
 namespace {
-// In a child: exits 0 when `csv` is read but its conversion fails with `text`
-// and one error message.
-[[noreturn]] void ExitWhenTheWriteFails(const std::string& csv, const std::string& text) {
-    kit::Wired<> w;
-    if (w.c.ReadZeltoFile(csv) != S_OK) _exit(11);
-    const long result = w.c.WriteQVXFile("");
-    std::string error;
-    w.c.GetLastError(error);
-    if (result != E_FAIL) _exit(12);
-    if (error != text) _exit(13);
-    if (w.rec.Count(WM_CONVERTERERROR) != 1) _exit(14);
-    _exit(0);
-}
-
 // Converts `csv` with the file size limited to `limit` bytes; exits 0 when the
 // conversion failed with the write error.
 [[noreturn]] void ConvertUnderSizeLimit(const std::string& csv, rlim_t limit) {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit rl{limit, limit};
     if (setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(10);
-    ExitWhenTheWriteFails(csv, "Failed to write record to file.");
+    kit::ExitWhenConversionFails(csv, "Failed to write record to file.");
 }
 }  // namespace
 
@@ -185,15 +171,6 @@ TEST(BadInput, DeviceWithNoSpaceFailsTheConversion) {
     }
 }
 
-namespace {
-// Converts `csv` as another user (nobody when the test runs as root, who could
-// write anywhere); exits 0 when the output could not be created.
-[[noreturn]] void ConvertAsOtherUser(const std::string& csv) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(10);
-    ExitWhenTheWriteFails(csv, "Failed to open Bramix file.");
-}
-}  // namespace
-
 TEST(BadInputDeathTest, UnwritableOutputFolder) {
     GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
     TempDir dir;
@@ -202,6 +179,7 @@ TEST(BadInputDeathTest, UnwritableOutputFolder) {
     fs::permissions(csv, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                     fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    EXPECT_EXIT(ConvertAsOtherUser(csv), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((kit::BecomeOtherUser(), kit::ExitWhenConversionFails(csv, "Failed to open Bramix file.")),
+                testing::ExitedWithCode(0), "");
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"ro.csv"}));
 }

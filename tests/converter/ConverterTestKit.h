@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace kit {
 
 // Records what the converter posts and runs a hook on each progress message
@@ -183,6 +185,19 @@ inline Outcome Convert(CZeltoQvxConverter& c, const std::string& csv, const std:
     r.records = c.get_CSVRecords();
     c.GetLastError(r.error);
     return r;
+}
+
+// In a death test's child: exits 0 when converting `csv` fails with `text` and one
+// error message.
+[[noreturn]] inline void ExitWhenConversionFails(const std::string& csv, const std::string& text) {
+    Wired<> w;
+    const Outcome r = Convert(w.c, csv);
+    _exit(r.result == E_FAIL && r.error == text && w.rec.Count(WM_CONVERTERERROR) == 1 ? 0 : 1);
+}
+
+// In a child: becomes nobody when run as root, who could read and write anything.
+inline void BecomeOtherUser() {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(10);
 }
 
 }  // namespace kit

@@ -288,31 +288,6 @@ TEST(ConverterPaths, NamesOf255And256CharactersAndPathsOf4096) {
     EXPECT_EQ(Listing(dir), (std::set<std::string>{name255, std::string(251, 'a') + ".EDT", shortExt}));
 }
 
-namespace {
-
-// In a child: exits 0 when `path` was refused with the open text and one error
-// message, and nothing was written to `edt` (when named).
-[[noreturn]] void ExitWhenRefusedAtOpen(const std::string& path, const std::string& edt) {
-    Wired w;
-    const long read = w.c.ReadZeltoFile(path);
-    const long write = read == S_OK ? w.c.WriteQVXFile("") : E_FAIL;
-    std::string text;
-    w.c.GetLastError(text);
-    if (read != E_FAIL || write != E_FAIL) _exit(11);
-    if (text != "Failed to open CSV file.") _exit(12);
-    if (w.rec.Count(WM_CONVERTERERROR) != 1) _exit(13);
-    _exit(!edt.empty() && fs::exists(edt) ? 14 : 0);
-}
-
-// Converts csv as another user (nobody when the test runs as root, who could
-// read any file).
-[[noreturn]] void ConvertUnreadable(const std::string& csv, const std::string& edt) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(10);
-    ExitWhenRefusedAtOpen(csv, edt);
-}
-
-}  // namespace
-
 TEST(ConverterFaultDeathTest, UnreadableInputIsReportedAndNothingIsWritten) {
     GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
     TempDir dir;
@@ -320,7 +295,8 @@ TEST(ConverterFaultDeathTest, UnreadableInputIsReportedAndNothingIsWritten) {
     // The folder may be entered and written by anyone; only the input is shut.
     fs::permissions(dir.path(), fs::perms::all);
     fs::permissions(csv, fs::perms::none);
-    EXPECT_EXIT(ConvertUnreadable(csv, dir.file("locked.EDT")), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((kit::BecomeOtherUser(), kit::ExitWhenConversionFails(csv, "Failed to open CSV file.")),
+                testing::ExitedWithCode(0), "");
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"locked.csv"}));
 }
 
@@ -378,9 +354,9 @@ namespace {
 
 // In a child with a 10 s alarm (a blocked open or an endless read ends as a
 // killed child, not a stuck test).
-[[noreturn]] void ConvertSpecialFile(const std::string& path, const std::string& edt) {
+[[noreturn]] void ConvertSpecialFile(const std::string& path) {
     ::alarm(10);
-    ExitWhenRefusedAtOpen(path, edt);
+    kit::ExitWhenConversionFails(path, "Failed to open CSV file.");
 }
 
 }  // namespace
@@ -393,7 +369,7 @@ TEST(ConverterFaultDeathTest, InputThatIsAFifoOrADeviceIsRefused) {
     TempDir dir;
     const std::string fifo = dir.file("pipe.csv");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EXIT(ConvertSpecialFile(fifo, dir.file("pipe.EDT")), testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(ConvertSpecialFile("/dev/zero", ""), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(ConvertSpecialFile(fifo), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(ConvertSpecialFile("/dev/zero"), testing::ExitedWithCode(0), "");
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"pipe.csv"}));
 }
