@@ -24,7 +24,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -316,28 +315,6 @@ TEST_F(DefinitionCases, OverlongGridPathIsRefusedNotCut) {
     char path[8];
     GetGeoid(h, path, sizeof path, &corr);
     EXPECT_EQ(corr, 0.0);
-}
-
-TEST_F(DefinitionCases, DefinitionPathOf255CharactersIsAccepted) {
-    // Folders nested until the definition path is exactly 255 characters long.
-    std::filesystem::path folder = dir.path();
-    const std::string leaf = "/g.ini";
-    while (folder.string().size() + leaf.size() < 255) {
-        // Each folder costs its name and a slash; the last one takes the rest.
-        const size_t remaining = 255 - leaf.size() - folder.string().size();
-        folder /= std::string(remaining <= 61 ? remaining - 1 : 50, 'f');
-    }
-    ASSERT_TRUE(std::filesystem::create_directories(folder));
-    const std::string path = folder.string() + leaf;
-    ASSERT_EQ(path.size(), 255u) << path;
-    std::ofstream(path, std::ios::binary) << kClarkeUtm11;
-    GEODESY h = CreateFileGeodesy(path.c_str(), "Geodesy");
-    EXPECT_NE(h, nullptr);
-    DestroyGeodesy(h);
-    const std::string longer = path + "x";
-    std::ofstream(longer, std::ios::binary) << kClarkeUtm11;
-    EXPECT_EQ(CreateFileGeodesy(longer.c_str(), "Geodesy"), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 5);
 }
 
 // Failures of a definition leave a line in the library's debug log, so a
