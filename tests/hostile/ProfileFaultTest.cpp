@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
