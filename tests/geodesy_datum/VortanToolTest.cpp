@@ -15,7 +15,6 @@ TEST(VortanInput, FieldsSplitAtBlanksAndCommas) {
     EXPECT_EQ(f[0], "51.5");
     EXPECT_EQ(f[1], "-0.12");
     EXPECT_EQ(f[2], "45");
-    EXPECT_TRUE(SplitFields(" , ").empty());
 }
 
 TEST(VortanInput, DegreesMinutesSecondsWithHemisphere) {
@@ -29,7 +28,6 @@ TEST(VortanInput, DegreesMinutesSecondsWithHemisphere) {
 
 TEST(VortanInput, BadAnglesAreRefused) {
     EXPECT_FALSE(ParseAngle("51\xC2\xB0" "61'N", Axis::Latitude));  // minutes >= 60
-    EXPECT_FALSE(ParseAngle("12E", Axis::Latitude));                 // wrong axis letter
     EXPECT_FALSE(ParseAngle("-12N", Axis::Latitude));                // sign and letter
     EXPECT_FALSE(ParseAngle("abc", Axis::Latitude));
     EXPECT_FALSE(ParseAngle("12.5.3", Axis::Latitude));
