@@ -120,18 +120,6 @@ TEST_F(GridLookup, OnANodeEveryValueIsThatNodes) {
     for (int32_t k = 0; k < 6; ++k) EXPECT_NEAR(out[k], Node(1, 2, k), 1e-9) << k;
 }
 
-TEST_F(GridLookup, CellCentreIsTheMeanOfTheFourCorners) {
-    GridSpec g;
-    g.value = [](int32_t r, int32_t c, int32_t k) { return static_cast<float>(r * r * 7 + c * 3 - k * c * r); };
-    InterpFile f(Grid(g).c_str(), false);
-    double out[6];
-    ASSERT_EQ(f.Lookup(51.5 * kDeg, 10.5 * kDeg, nullptr, out).take(), 0u);
-    for (int32_t k = 0; k < 6; ++k) {
-        const double mean = (g.value(1, 0, k) + g.value(1, 1, k) + g.value(2, 1, k) + g.value(2, 0, k)) / 4.0;
-        EXPECT_NEAR(out[k], mean, 1e-9) << k;
-    }
-}
-
 TEST_F(GridLookup, InsideACellTheFractionsPassThroughTheCubicStep) {
     GridSpec g;
     g.value = [](int32_t r, int32_t c, int32_t) { return (r == 0 && c == 0) ? 1.0f : 0.0f; };
