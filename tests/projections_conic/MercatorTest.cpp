@@ -177,8 +177,8 @@ TEST(SMercFailures, PolesAndBadInput) {
 
 TEST(SMercOracle, AgreesWithProjMercOnTheSphere) {
     // 85 S..85 N every 8.5 degrees, 20 meridians from 179.5 W to 179.5 E.
-    GroundDifferences d;
-    ASSERT_NO_FATAL_FAILURE(d = SweepOnTheGround(SMerc(Merc(6378137.0, 298.257223563, 0, 0)),
+    Differences d;
+    ASSERT_NO_FATAL_FAILURE(d = Sweep(SMerc(Merc(6378137.0, 298.257223563, 0, 0)),
                                                  ProjOracle("+proj=merc +R=6378388 +no_defs"),
                                                  {-85, 85, 21, -179.5, 179.5, 20}, {.radius = 6378388.0}));
     d.Print("smerc", "sphere R 6378388");

@@ -319,43 +319,50 @@ void ForEachStation(const Area& area, F f) {
 
 #ifdef ZELTO_HAVE_PROJ
 
-// How the differences of a sweep become metres on the ground.
-struct Ground {
-    double unit = 1.0;           // metres per grid unit
+struct SweepOptions {
+    double unit = 1.0;           // metres per grid unit, for the forward distance
     double radius = 6.4e6;       // sphere radius turning angles into metres
     bool wrapLongitude = false;  // compare longitudes modulo a full turn
+    bool projInverse = true;     // take grid points back through PROJ as well
 };
 
-// Largest differences to PROJ over an area, metres.
-struct GroundDifferences {
-    double forward = 0;  // between the two grid points of a station
-    double inverse = 0;  // between the two inverses of PROJ's grid point
+// Largest differences over an area.
+struct Differences {
+    double forward = 0;       // metres between the two grid points of a station
+    double inverse = 0;       // metres on the ground between the two inverses of PROJ's grid point
+    double forwardAxis = 0;   // |x - px| or |y - py|, grid units
+    double roundTrip = 0;     // own forward then own inverse, |dlat| or |dlon|, radians
+    double inverseAngle = 0;  // own inverse against PROJ's of our grid point, radians
+    int points = 0;
 
-    void Include(const GroundDifferences& d) {
-        forward = std::max(forward, d.forward);
-        inverse = std::max(inverse, d.inverse);
-    }
     // "[ lcc      ] <name, 30 wide> fwd 1.23e-08 m  inv 4.56e-09 m".
     void Print(const char* tag, const char* name) const {
         std::printf("[ %-8s ] %-30s fwd %.2e m  inv %.2e m\n", tag, name, forward, inverse);
     }
 };
 
-// Every station forward by both, then PROJ's grid point back by both.
-inline GroundDifferences SweepOnTheGround(const Projection& p, const ProjOracle& proj, const Area& area,
-                                          const Ground& ground = {}) {
-    GroundDifferences d;
+// Every station forward by both and back by our inverse; unless told
+// otherwise, our grid point back by PROJ too, and PROJ's back by both.
+inline Differences Sweep(const Projection& p, const ProjOracle& proj, const Area& area, const SweepOptions& how = {}) {
+    const auto dLon = [&](double a, double b) { return how.wrapLongitude ? std::remainder(a - b, 2 * std::numbers::pi) : a - b; };
+    Differences d;
     ForEachStation(area, [&](double lat, double lon) {
-        double x, y, px, py;
+        double x = 0, y = 0, px = 0, py = 0, blat = 0, blon = 0;
         ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
         ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-        d.forward = std::max(d.forward, std::hypot(x - px, y - py) * ground.unit);
-        double rlat, rlon, plat, plon;
+        d.forward = std::max(d.forward, std::hypot(x - px, y - py) * how.unit);
+        d.forwardAxis = std::max({d.forwardAxis, std::fabs(x - px), std::fabs(y - py)});
+        ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u);
+        d.roundTrip = std::max({d.roundTrip, std::fabs(blat - lat), std::fabs(dLon(blon, lon))});
+        ++d.points;
+        if (!how.projInverse) return;
+        double plat = 0, plon = 0, rlat = 0, rlon = 0;
+        ASSERT_TRUE(proj.Inverse(x, y, plat, plon));
+        d.inverseAngle = std::max({d.inverseAngle, std::fabs(blat - plat), std::fabs(blon - plon)});
         ASSERT_EQ(Code(p.Inverse(px, py, rlat, rlon)), 0u);
         ASSERT_TRUE(proj.Inverse(px, py, plat, plon));
-        const double dlon = ground.wrapLongitude ? std::remainder(rlon - plon, 2 * std::numbers::pi) : rlon - plon;
-        d.inverse = std::max(d.inverse,
-                             std::hypot((rlat - plat) * ground.radius, dlon * ground.radius * std::cos(plat)));
+        d.inverse = std::max(d.inverse, std::hypot((rlat - plat) * how.radius,
+                                                   dLon(rlon, plon) * how.radius * std::cos(plat)));
     });
     return d;
 }
@@ -366,59 +373,25 @@ struct GridCase {
     Area area;
 };
 
-// Each grid swept on the ground against PROJ's definition(params): one line
-// per grid under tag, every grid within the tolerances (metres), the largest
-// over all grids recorded as properties of the test.
+// Each grid swept against PROJ's definition(params): one line per grid under
+// tag, every grid within the tolerances (metres), the largest over all grids
+// recorded as properties of the test.
 template <class P, class Definition>
 void ExpectGridsAgreeWithProj(const char* tag, std::span<const GridCase> cases, Definition definition,
                               double forwardTol, double inverseTol, bool wrapLongitude = false) {
-    GroundDifferences worst;
+    double forward = 0, inverse = 0;
     for (const GridCase& c : cases) {
-        const GroundDifferences d = SweepOnTheGround(P(c.params), ProjOracle(definition(c.params)), c.area,
-                                                     {.unit = c.params.unit, .wrapLongitude = wrapLongitude});
+        const Differences d = Sweep(P(c.params), ProjOracle(definition(c.params)), c.area,
+                                    {.unit = c.params.unit, .wrapLongitude = wrapLongitude});
         if (::testing::Test::HasFatalFailure()) return;
         d.Print(tag, c.name);
         EXPECT_LT(d.forward, forwardTol) << c.name;
         EXPECT_LT(d.inverse, inverseTol) << c.name;
-        worst.Include(d);
+        forward = std::max(forward, d.forward);
+        inverse = std::max(inverse, d.inverse);
     }
-    ::testing::Test::RecordProperty("largest_forward_difference_m", std::to_string(worst.forward));
-    ::testing::Test::RecordProperty("largest_inverse_difference_m", std::to_string(worst.inverse));
-}
-
-struct Angles {
-    bool wrapLongitude = false;      // round trip compares longitudes modulo a full turn
-    bool inverseAgainstProj = true;  // also take the grid point back through PROJ
-};
-
-// Largest differences over an area in grid units and radians.
-struct AngleDifferences {
-    double forward = 0;    // |x - px| or |y - py|
-    double roundTrip = 0;  // own forward then own inverse, |dlat| or |dlon|
-    double inverse = 0;    // own inverse against PROJ's of the same grid point
-    int points = 0;
-};
-
-inline AngleDifferences SweepAngles(const Projection& p, const ProjOracle& proj, const Area& area,
-                                    const Angles& how = {}) {
-    AngleDifferences d;
-    ForEachStation(area, [&](double lat, double lon) {
-        double x = 0, y = 0, px = 0, py = 0;
-        ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u);
-        ASSERT_TRUE(proj.Forward(lat, lon, px, py));
-        d.forward = std::max({d.forward, std::fabs(x - px), std::fabs(y - py)});
-        double blat = 0, blon = 0;
-        ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u);
-        const double dlon = how.wrapLongitude ? std::remainder(blon - lon, 2.0 * std::numbers::pi) : blon - lon;
-        d.roundTrip = std::max({d.roundTrip, std::fabs(blat - lat), std::fabs(dlon)});
-        if (how.inverseAgainstProj) {
-            double plat = 0, plon = 0;
-            ASSERT_TRUE(proj.Inverse(x, y, plat, plon));
-            d.inverse = std::max({d.inverse, std::fabs(blat - plat), std::fabs(blon - plon)});
-        }
-        ++d.points;
-    });
-    return d;
+    ::testing::Test::RecordProperty("largest_forward_difference_m", std::to_string(forward));
+    ::testing::Test::RecordProperty("largest_inverse_difference_m", std::to_string(inverse));
 }
 
 // PROJ's scale along the parallel for one definition.
