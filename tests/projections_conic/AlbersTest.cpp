@@ -74,13 +74,7 @@ TEST(AlbersExample, OriginParallelsAndIgnoredFields) {
     p.falseEasting = 1000000;
     p.falseNorthing = -500000;
     const Albers al(p);
-    double x, y, lat, lon, k;
-    ASSERT_EQ(Code(al.Forward(x, y, 23 * kDeg, -96 * kDeg)), 0u);
-    EXPECT_NEAR(x, 1000000, 1e-6);
-    EXPECT_NEAR(y, -500000, 1e-6);
-    ASSERT_EQ(Code(al.Inverse(1000000, -500000, lat, lon)), 0u);
-    EXPECT_NEAR(lat, 23 * kDeg, 1e-13);
-    EXPECT_NEAR(lon, -96 * kDeg, 1e-15);
+    double x, y, k;
     for (double par : {29.5, 45.5}) {  // scale 1 along both standard parallels
         ASSERT_EQ(Code(al.Forward(x, y, par * kDeg, -80 * kDeg)), 0u);
         ASSERT_EQ(Code(al.PointScale(x, y, k)), 0u);

