@@ -1,7 +1,7 @@
 // Shared pieces of the converter tests: a message receiver that records what the
 // converter posts, survey files of the worked record, a whole conversion with its
-// outcome, a peer that reaches the protected decoders, and a reader of .EDT files
-// that checks every record line's commas and checksum.
+// outcome, a peer that reaches the protected decoders, a reader of .EDT files
+// that checks every record line's commas and checksum, and death-test children.
 #ifndef ZELTO_TESTS_CONVERTER_KIT_H
 #define ZELTO_TESTS_CONVERTER_KIT_H
 
