@@ -198,6 +198,18 @@ inline void ExpectPublishedPoint(const Projection& p, const PublishedPoint& pt) 
 struct Station {
     double lat, lon;  // radians
 };
+
+// The station forward and its grid point back give the station again within
+// the tolerances (radians); with wrap, longitudes modulo a full turn.
+inline void ExpectRoundTrip(const Projection& p, double lat, double lon, double latTol, double lonTol,
+                            bool wrap = false) {
+    double x = 0, y = 0, blat = 0, blon = 0;
+    ASSERT_EQ(Code(p.Forward(x, y, lat, lon)), 0u) << lat << " " << lon;
+    ASSERT_EQ(Code(p.Inverse(x, y, blat, blon)), 0u) << lat << " " << lon;
+    EXPECT_NEAR(blat, lat, latTol) << lat << " " << lon;
+    EXPECT_NEAR(wrap ? std::remainder(blon - lon, 2.0 * std::numbers::pi) : blon - lon, 0.0, lonTol)
+        << lat << " " << lon;
+}
 struct GridPoint {
     double x, y;  // grid units
 };
