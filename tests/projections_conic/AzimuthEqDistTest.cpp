@@ -55,16 +55,6 @@ TEST(AzimuthEqDist, PoleFlagsWithinOneMicroradian) {
     }
 }
 
-TEST(AzimuthEqDist, PublishedClarke1866Example) {
-    AzimuthEqDist p(Clarke1866());
-    double x = 0, y = 0, lat = 0, lon = 0;
-    ASSERT_EQ(Code(p.Forward(x, y, 41.0 * kDeg, -98.0 * kDeg)), 0u);
-    EXPECT_NEAR(x, 168269.027, 0.0005);
-    EXPECT_NEAR(y, 112943.399, 0.0005);
-    ASSERT_EQ(Code(p.Inverse(x, y, lat, lon)), 0u);
-    EXPECT_LT(GroundDistance(lat, lon, 41.0 * kDeg, -98.0 * kDeg), 1e-5);
-}
-
 TEST(AzimuthEqDist, SeventeenHundredKilometresRoundTripWithinAMetre) {
     AzimuthEqDist p(Clarke1866());
     double x = 0, y = 0, lat = 0, lon = 0;
@@ -230,7 +220,7 @@ TEST(AzimuthEqDist, NonFiniteInputSucceedsWithoutHanging) {
 TEST(AzimuthEqDist, PointScaleIsOne) { ExpectUnitScale(AzimuthEqDist(Clarke1866()), {{1e6, -2e6}}); }
 
 TEST(AzimuthEqDistHandle, CreateGeoXYXYGeoScale) {
-    // Back within 1e-12 rad of latitude and 1.5e-12 of longitude: together
+    // The published Clarke 1866 example, back within 1e-12 rad of latitude and 1.5e-12 of longitude: together
     // under 1e-5 m on the ground at 41 N.
     ExpectThroughHandle(Clarke1866(), "AZD", {41.0 * kDeg, -98.0 * kDeg, 168269.027, 112943.399, 0.0005, 1e-12, 1.5e-12},
                         1.0, 0.0);
