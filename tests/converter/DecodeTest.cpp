@@ -44,6 +44,7 @@ TEST(ConvertPosString, WorkedPositions) {
     Peer p;
     EXPECT_NEAR(p.Pos(Dms("N", "32", "45", "30.50")), 32.758472222222224, 1e-12);
     EXPECT_DOUBLE_EQ(p.Pos(Dms("W", "117", "12", "00.00")), -117.2);
+    EXPECT_DOUBLE_EQ(p.Pos(Dms("E", "117", "12", "00.00")), 117.2);
     EXPECT_DOUBLE_EQ(p.Pos(Dms("S", "33", "54", "00")), -33.9);
     EXPECT_LT(p.Pos(Dms("n", "32", "45", "30.50")), 0.0);  // only capital N and E are positive
     EXPECT_DOUBLE_EQ(p.Pos(Dms("N", "10", "45.9", "0")), 10.75);  // minutes are whole
@@ -67,6 +68,7 @@ TEST(ConvertPosString, TruncatedAndOverlongTextsHaveDefinedValues) {
     const struct { std::string in; double deg; bool exact = true; } cases[] = {
         {"\"\"\"", 0}, {"N", 0}, {"N 32", 32}, {"S 32" + kDeg, -32},
         {"N 32\xC2", 32},                                        // degree sign cut after its lead byte
+        {"N 32" + kDeg + "30", 32.5},                             // no prime
         {"N 32" + kDeg + "30\xE2\x80", 32.5},                     // prime cut short
         {"N 32" + kDeg + "30" + kMin + "36", 32.51, false},       // no double prime
         {"N 32" + kDeg + "30" + kMin + "36\xE2", 32.51, false},
@@ -154,7 +156,7 @@ TEST(ParseCSVLine, NumbersReadAsAtofReadsThem) {
         {"  12.345", "12.35,"}, {"2.675", "2.67,"}, {"+7", "7.00,"},   {"-0.004", "-0.00,"},
         {"1.5e2m", "150.00,"},  {"1.5e", "1.50,"},  {"abc", "0.00,"},  {"12,5", "12.00,"},
         {"- 5", "0.00,"},       {"1e400", "inf,"},  {"-1e400", "-inf,"}, {"-1e-400", "-0.00,"},
-        {"0.125", "0.12,"},     {"0.375", "0.38,"}};
+        {"0.125", "0.12,"},     {"0.375", "0.38,"},   {"1e-400", "0.00,"}, {"1234567.125", "1234567.12,"}};
     Peer p;
     for (const auto& [in, out] : cases) EXPECT_EQ(p.Parse(std::string(",,") + in + ",").fields[5], out) << in;
     EXPECT_EQ(p.Parse(",," + std::string(400, '9') + ",").fields[5], "inf,");
@@ -173,10 +175,18 @@ TEST(Reporting, ErrorInfoWithAndWithoutTag) {
     EXPECT_EQ(rec.messages[0].id, WM_CONVERTERERROR);
     EXPECT_EQ(rec.messages[0].w, 5u);
     EXPECT_EQ(rec.messages[0].l, 0);
+    EXPECT_EQ(p.SetConverterErrorInfo("x", 65535), E_FAIL);
+    p.GetLastError(text);
+    EXPECT_EQ(text, "x  on Tag 65535");
     EXPECT_EQ(p.SetConverterErrorInfo("x", 0), E_FAIL);
     p.GetLastError(text);
     EXPECT_EQ(text, "x");
     EXPECT_EQ(rec.messages.back().w, 0u);
+    // The values callers and the suite's other programs are built against.
+    EXPECT_EQ(WM_PERCENTDONE, 0x479u);
+    EXPECT_EQ(WM_CONVERTERERROR, 0x482u);
+    EXPECT_EQ(S_OK, 0);
+    EXPECT_EQ(static_cast<std::uint32_t>(E_FAIL), 0x80004005u);
 }
 
 TEST(Reporting, ProgressIsTruncatedAndKeptWithinZeroToHundred) {
@@ -213,6 +223,16 @@ TEST(Ellipsoids, PlaceholderRowAndWgs84Default) {
     EXPECT_EQ(EllipsoidTable[0].Id, -1);
     EXPECT_STREQ(EllipsoidTable[0].Name, "Placeholder");
     for (int i = 1; i < ZELTO_ELLIPSOID_ROWS; ++i) EXPECT_EQ(EllipsoidTable[i].Id, i);
+    // Names as the dialog lists them (trailing blanks included) and figures of
+    // rows the UTM table does not reach.
+    EXPECT_STREQ(EllipsoidTable[4].Name, "Bessel 1841 (Nambia) ");
+    EXPECT_STREQ(EllipsoidTable[8].Name, "Fischer 1960 (Mercury) ");
+    EXPECT_STREQ(EllipsoidTable[14].Name, "International");
+    EXPECT_STREQ(EllipsoidTable[23].Name, "WGS-84");
+    EXPECT_EQ(EllipsoidTable[23].SemiMajorAxis, 6378137.0);
+    EXPECT_EQ(EllipsoidTable[23].EccentricitySquared, 0.00669438);
+    EXPECT_EQ(EllipsoidTable[5].EccentricitySquared, 0.006768658);
+    EXPECT_EQ(EllipsoidTable[1].SemiMajorAxis, 6377563.0);
     Peer p;  // a new converter projects on WGS-84 (row 23)
     EXPECT_EQ(p.Parse(kit::kRecord).fields[2], "481266.08,");
 }

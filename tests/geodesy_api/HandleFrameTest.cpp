@@ -1,5 +1,5 @@
-// Handle creation, the error codes it reports, per-thread error codes, and
-// projections and lines reached through the exported functions only.
+// Handle creation, the error codes it reports, per-thread error codes, and a
+// projection reached through the exported functions only.
 #include "ProjectionParams.h"
 #include "vortan.h"
 
@@ -8,6 +8,22 @@
 #include <cmath>
 #include <numbers>
 #include <thread>
+
+namespace {
+
+// The Netherlands national grid (EPSG coordinate operation 19914): oblique
+// stereographic on Bessel 1841; the origin maps to the false origin.
+GeodesyParams DutchGrid() {
+    GeodesyParams p = OnEllipsoid(6377397.155, 299.1528128, 4);
+    p.scaleFactor = 0.9999079;
+    p.centralMeridian = (5.0 + 23.0 / 60 + 15.5 / 3600) * kDeg;
+    p.refLatitude = (52.0 + 9.0 / 60 + 22.178 / 3600) * kDeg;
+    p.falseEasting = 155000.0;
+    p.falseNorthing = 463000.0;
+    return p;
+}
+
+}  // namespace
 
 TEST(HandleFrame, CreationFailuresInTheirOrder) {
     GeodesyParams p = Wgs84(4);
@@ -54,6 +70,31 @@ TEST(HandleFrame, ErrorCodesArePerThread) {
     EXPECT_EQ(other, 0);
     EXPECT_EQ(afterFailure, 4);
     EXPECT_EQ(GetGeodesyError(), 5);  // untouched by the other thread's failure
+}
+
+TEST(HandleFrame, ObliqueStereographicThroughTheInterface) {
+    const GeodesyParams p = DutchGrid();
+    GEODESY h = CreateGeodesy(&p);
+    ASSERT_NE(h, nullptr) << GetGeodesyError();
+    double x = 0, y = 0;
+    ASSERT_EQ(GeoXY(h, &x, &y, p.refLatitude, p.centralMeridian), 1);
+    EXPECT_NEAR(x, 155000.0, 1e-6);
+    EXPECT_NEAR(y, 463000.0, 1e-6);
+    // A point 1 degree away and back.
+    ASSERT_EQ(GeoXY(h, &x, &y, 53.0 * kDeg, 6.0 * kDeg), 1);
+    double lat = 0, lon = 0;
+    ASSERT_EQ(XYGeo(h, x, y, &lat, &lon), 1);
+    EXPECT_NEAR(lat, 53.0 * kDeg, 1e-11);
+    EXPECT_NEAR(lon, 6.0 * kDeg, 1e-11);
+    EXPECT_EQ(GetGeodesyError(), 0);
+
+    GeodesyParams back{};
+    char ellipsoid[24] = "x", projection[4] = "x";
+    ASSERT_EQ(GetGeodesyParams(h, &back, ellipsoid, projection), 1);
+    EXPECT_STREQ(projection, "OST");
+    EXPECT_EQ(back.projection, 4);
+    EXPECT_NEAR(back.invFlattening, 299.1528128, 1e-9);
+    EXPECT_EQ(DestroyGeodesy(h), 1);
 }
 
 TEST(HandleFrame, LinesInGridUnits) {

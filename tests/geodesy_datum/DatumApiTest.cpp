@@ -21,6 +21,16 @@ using DefinitionFiles = SuiteFolderTest;
 
 // ---- the definition file keys, defaults and failures ---------------------
 
+TEST_F(DefinitionFiles, ProjectionValueIgnoresLetterCaseAndSectionIsChosen) {
+    const auto f = Write("case.ini",
+                         "[Other]\nprojection = uTm\nSemiMajorAxis=6378137\nFlattening=298.257223563\n"
+                         "[Geodesy]\nProjection=Lambert\n");
+    GEODESY h = CreateFileGeodesy(f.c_str(), "other");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(ParamsOf(h).projection, 3);
+    DestroyGeodesy(h);
+}
+
 TEST_F(DefinitionFiles, FailuresGiveTheirCodes) {
     const std::string wgs = "SemiMajorAxis=6378137\nFlattening=298.257223563\n";
     const struct {

@@ -562,6 +562,7 @@ TEST(ProfileCases, TextThatWouldNotReadBackIsRefusedAndTheFileKept) {
     Profile ini(path);
     // A value with a line end would add a key of its own.
     EXPECT_FALSE(ini.WriteString("Geoid", "g.geo\r\nDeltaX=999", "Geodesy"));
+    EXPECT_FALSE(ini.WriteString("Geoid", "g.geo\nDeltaX=999", "Geodesy"));
     EXPECT_FALSE(ini.WriteString("Delta\nX", "1", "Geodesy"));
     EXPECT_FALSE(ini.WriteString("Delta=X", "1", "Geodesy"));
     EXPECT_FALSE(ini.WriteString("[Other]", "1", "Geodesy"));
@@ -569,6 +570,7 @@ TEST(ProfileCases, TextThatWouldNotReadBackIsRefusedAndTheFileKept) {
     EXPECT_FALSE(ini.WriteString("  ", "1", "Geodesy"));
     EXPECT_FALSE(ini.WriteString("k", "1", "Geo]desy"));
     EXPECT_FALSE(ini.WriteString("k", "1", ""));
+    EXPECT_FALSE(ini.WriteString("k", "1", "Geo\ndesy"));
     EXPECT_FALSE(ini.CopySection(ini, "Geodesy", "Bad]Name"));
     EXPECT_EQ(TempDir::read(path), before);
     EXPECT_FALSE(ini.Value("Geodesy", "DeltaX").has_value());

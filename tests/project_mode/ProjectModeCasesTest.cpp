@@ -1,7 +1,8 @@
-// The converter's project geodesy mode, case by case: a record whose position
-// cannot be projected, a definition that vanishes and comes back, the test-open
-// on every outcome, switching back to standard UTM, the longest path, and whole
-// files with a seven-parameter shift and a feet grid against a PROJ pipeline.
+// The converter's project geodesy mode, case by case: a record whose
+// position cannot be projected, a definition that vanishes and comes back, the test-open on every outcome, switching
+// back to standard UTM, a definition edited between runs, the longest path,
+// and whole files with a full seven-parameter shift and a feet grid against
+// a PROJ pipeline.
 #include "../geodesy_datum/GridFileWriter.h"
 #include "GeodesyHandle.h"
 #include "InstallDir.h"
@@ -135,6 +136,33 @@ TEST(ProjectModeCases, EmptyPathSwitchesBackToStandardUtm) {
     EXPECT_EQ(p2.easting, p3.easting);
     // WGS-84 UTM and the NAD 27 grid differ by tens of metres here.
     EXPECT_GT(std::hypot(p1.northing - p2.northing, p1.easting - p2.easting), 50.0);
+}
+
+TEST(ProjectModeCases, DefinitionEditedBetweenRunsIsReadAgain) {
+    // The dialog names the definition at every Convert: a project whose false
+    // easting was corrected must not go on converting with the old one.
+    TempDir dir;
+    const std::string ini = dir.write("h.ini", kHarbour);
+    const int32_t before = LiveHandleCount();
+    Peer c;
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    const Projected first = Project(c, 32.7, -117.2);
+    ASSERT_EQ(first.status, S_OK);
+    std::string edited = kHarbour;
+    edited.replace(edited.find("FalseEasting=500000"), 19, "FalseEasting=400000");
+    dir.write("h.ini", edited);
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    Projected p = Project(c, 32.7, -117.2);
+    ASSERT_EQ(p.status, S_OK);
+    EXPECT_NEAR(first.easting - p.easting, 100000.0, 1e-6);
+    EXPECT_EQ(LiveHandleCount(), before + 1);
+    // A failed test keeps the file and the handle in use.
+    const GEODESY h = c.Handle();
+    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(dir.file("absent.ini")), E_FAIL);
+    EXPECT_EQ(c.Handle(), h);
+    p = Project(c, 32.7, -117.2);
+    ASSERT_EQ(p.status, S_OK);
+    EXPECT_NEAR(first.easting - p.easting, 100000.0, 1e-6);
 }
 
 TEST(ProjectModeCases, PathOf255CharactersWorksAnd256IsRefused) {
