@@ -50,6 +50,10 @@ TEST(ObliqueCylindrical, PublishedPoint) {
     Report("OCY published point, inverse latitude", std::fabs(got.lat - kLat) / kDeg, "deg");
 }
 
+TEST(ObliqueCylindrical, PublishedPointThroughTheHandle) {
+    ExpectThroughHandle(Swiss(), "OCY", {kLat, kLon, 699914.740, 99864.921, 0.0005, 1e-8, 1e-9, kDeg}, 1.0, 0.0);
+}
+
 TEST(ObliqueCylindrical, ScaleIsOneEverywhere) {
     ExpectUnitScale(ObliqueCylindrical(Swiss()), {{600000.0, 150000.0}, {700000.0, 150000.0}, {480000.0, 150000.0}});
 }

@@ -52,6 +52,19 @@ TEST(ObliqueMercator, PublishedGridResults) {
 
 // The centre-origin form of the same projection, reached by moving u to the
 // projection centre and rectifying by the published angle.
+TEST(ObliqueMercator, PublishedGridResultsThroughTheHandle) {
+    // The handle's scale is the class's own at the same grid point.
+    const auto scaleAt = [](const Projection& p, double x, double y) {
+        double k = 0.0;
+        EXPECT_TRUE(p.PointScale(x, y, k).ok());
+        return k;
+    };
+    ExpectThroughHandle(Borneo(7), "RSO", {kLat, kLon, 1269722.603, 1039420.434, 0.0005, 1e-10, 1e-10, kDeg},
+                        scaleAt(RSO(Borneo(7)), 1269722.603, 1039420.434), 1e-9);
+    ExpectThroughHandle(Borneo(6), "HOM", {kLat, kLon, 1271652.726, 1037215.602, 0.0005, 1e-10, 1e-10, kDeg},
+                        scaleAt(Hotine(Borneo(6)), 1271652.726, 1037215.602), 1e-9);
+}
+
 TEST(ObliqueMercator, CentreOffsetGivesPublishedVariantB) {
     RSO p(Borneo(7));
     double x = 0, y = 0, su = 0, sv = 0;

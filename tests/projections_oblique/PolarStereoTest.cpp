@@ -34,6 +34,18 @@ TEST(PolarStereo, VariantBDerivesScaleAndPublishedPoint) {
     ExpectPublishedPoint(p, {-75.0 * kDeg, 120.0 * kDeg, 7255380.79, 7053389.56, 0.005, 1e-11, 1e-12});
 }
 
+TEST(PolarStereo, PublishedPointsThroughTheHandle) {
+    const auto scaleAt = [](const GeodesyParams& g, double x, double y) {
+        double k = 0.0;
+        EXPECT_TRUE(PolarStereo(g).PointScale(x, y, k).ok());
+        return k;
+    };
+    ExpectThroughHandle(VariantA(), "PST", {73.0 * kDeg, 44.0 * kDeg, 3320416.75, 632668.43, 0.005, 1e-11, 1e-12},
+                        scaleAt(VariantA(), 3320416.75, 632668.43), 1e-9);
+    ExpectThroughHandle(VariantB(), "PST", {-75.0 * kDeg, 120.0 * kDeg, 7255380.79, 7053389.56, 0.005, 1e-11, 1e-12},
+                        scaleAt(VariantB(), 7255380.79, 7053389.56), 1e-9);
+}
+
 TEST(PolarStereo, ScaleAtThePoleIsTheScaleFactor) {
     PolarStereo a(VariantA());
     double k = 0;
