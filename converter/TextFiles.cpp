@@ -137,7 +137,6 @@ bool CZeltoTextWriter::Write(const std::string& text)
 {
     if (m_fp == nullptr) {
         m_failed = true;
-        Close();
         return false;
     }
     // The converted text goes to the stream in chunks: a block of records is one call,
