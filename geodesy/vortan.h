@@ -105,7 +105,12 @@ VORTAN_API int32_t GetGeodesyParams(GEODESY h, GeodesyParams* params, char* elli
 VORTAN_API int32_t GetGeodesyError(void);
 VORTAN_API int32_t GetGeodesyVersion(void);
 
-/* Points through the projection and the local adjustment. */
+/* Points through the projection and the local adjustment. Geographic
+   coordinates in radians, grid coordinates in grid units; on failure the
+   outputs are left as they were. GeoXY refuses with error 10 a latitude
+   beyond a pole (|lat| > pi/2; the poles themselves are each projection's
+   to take or refuse) and a coordinate that is not a finite number; XYGeo
+   refuses with error 10 grid coordinates that are not finite numbers. */
 VORTAN_API int32_t GeoXY(GEODESY h, double* x, double* y, double lat, double lon);
 VORTAN_API int32_t XYGeo(GEODESY h, double x, double y, double* lat, double* lon);
 VORTAN_API double Scale(GEODESY h, double x, double y);

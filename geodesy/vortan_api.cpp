@@ -13,6 +13,7 @@
 #include "Projection.h"
 #include "errcode.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -29,6 +30,15 @@ struct LoadNotice {
     LoadNotice() { DebugLog("VORTAN ver %d.%d loaded", 13, 2); }
 };
 const LoadNotice gLoadNotice;
+
+// A latitude beyond a pole, or a coordinate that is no finite number, names no place:
+// the projections would turn it into a grid point all the same (a latitude of 95 degrees
+// folds back over the pole), so GeoXY refuses it with error 10 before any of them sees it.
+// The poles themselves stay for each projection to take or refuse.
+constexpr double kHalfPi = 1.5707963267948966;
+bool NoGeographicPoint(double lat, double lon) {
+    return !std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > kHalfPi;
+}
 }  // namespace
 
 extern "C" {
@@ -87,6 +97,7 @@ VORTAN_API int32_t GetGeodesyVersion(void) { return 1302; }
 
 VORTAN_API int32_t GeoXY(GEODESY h, double* x, double* y, double lat, double lon) {
     if (h == nullptr || x == nullptr || y == nullptr) { SetError(2); return 0; }
+    if (NoGeographicPoint(lat, lon)) { SetError(10); return 0; }
     return Guard([&] {
                double px = *x, py = *y;
                errcode e = h->projection->Forward(px, py, lat, lon);
@@ -102,6 +113,7 @@ VORTAN_API int32_t GeoXY(GEODESY h, double* x, double* y, double lat, double lon
 
 VORTAN_API int32_t XYGeo(GEODESY h, double x, double y, double* lat, double* lon) {
     if (h == nullptr || lat == nullptr || lon == nullptr) { SetError(2); return 0; }
+    if (!std::isfinite(x) || !std::isfinite(y)) { SetError(10); return 0; }
     return Guard([&] {
                double ax = x, ay = y;
                AdjustReverse(h->adjustment, h->projection->u, ax, ay);

@@ -143,3 +143,41 @@ TEST(HandleFrame, UtmThroughTheInterface) {
     EXPECT_EQ(x, 1);  // untouched on failure
     DestroyGeodesy(h);
 }
+
+// A latitude beyond a pole or a coordinate that is no number names no place: every
+// projection refuses it with error 10 and leaves the outputs as they were.
+TEST(HandleFrame, NoPlaceOnEarthIsRefusedByEveryProjection) {
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    const double badGeographic[][2] = {{95 * kDeg, 0}, {-90.000001 * kDeg, 0}, {nan, 0}, {0, nan}, {inf, 0}, {0, -inf}};
+    const double badGrid[][2] = {{nan, 0}, {0, inf}, {-inf, nan}};
+    for (int32_t type = 1; type <= 12; ++type) {
+        GeodesyParams p = Wgs84(type);
+        p.scaleFactor = 1.0;
+        p.refLatitude = 45 * kDeg;
+        p.northParallel = 40 * kDeg;
+        p.southParallel = 50 * kDeg;
+        p.skewAzimuth = 30 * kDeg;
+        ScopedGeodesy h(p);
+        ASSERT_NE(static_cast<GEODESY>(h), nullptr) << "type " << type << " error " << GetGeodesyError();
+        for (const auto& pt : badGeographic) {
+            double x = 7, y = 8;
+            EXPECT_EQ(GeoXY(h, &x, &y, pt[0], pt[1]), 0) << type;
+            EXPECT_EQ(GetGeodesyError(), 10) << type;
+            EXPECT_EQ(x, 7);
+            EXPECT_EQ(y, 8);
+        }
+        for (const auto& pt : badGrid) {
+            double lat = 7, lon = 8;
+            EXPECT_EQ(XYGeo(h, pt[0], pt[1], &lat, &lon), 0) << type;
+            EXPECT_EQ(GetGeodesyError(), 10) << type;
+            EXPECT_EQ(lat, 7);
+        }
+    }
+    // The pole itself is each projection's to take: the polar stereographic grid has it.
+    GeodesyParams p = Wgs84(12);
+    p.scaleFactor = 0.994;
+    p.refLatitude = 90 * kDeg;
+    ScopedGeodesy polar(p);
+    double x = 0, y = 0;
+    EXPECT_EQ(GeoXY(polar, &x, &y, 90 * kDeg, 0), 1) << GetGeodesyError();
+}
