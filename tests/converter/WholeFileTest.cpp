@@ -52,12 +52,14 @@ TEST(WholeFile, TitleOnlyAndEmptyInputs) {
     // Without a first record there is nothing to fill the header from: the
     // .EDT file is created empty.
     EXPECT_TRUE(TempDir::read(dir.file("t.EDT")).empty());
-    // An empty file: no first line to read; reported, not a crash.
+    // An empty file: no first line to read; reported, not a crash, and no .EDT left.
     ASSERT_EQ(c.ReadZeltoFile(dir.write("e.csv", "")), S_OK);
     EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
     std::string text;
     c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to parse CSV file.");
+    EXPECT_EQ(text, "Failed to parse CSV file. " + dir.file("e.csv") + ": the file is empty");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("e.EDT")));
+    EXPECT_TRUE(kit::NoTemporaryLeft(dir));
 }
 
 TEST(WholeFile, MissingInputAndUnwritableOutputAreReported) {
@@ -67,14 +69,14 @@ TEST(WholeFile, MissingInputAndUnwritableOutputAreReported) {
     std::string text;
     EXPECT_EQ(c.ReadZeltoFile(dir.file("nope.csv")), E_FAIL);
     c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to open CSV file.");
+    EXPECT_EQ(text, "Failed to open CSV file. " + dir.file("nope.csv") + ": No such file or directory");
     EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
 
     ASSERT_EQ(c.ReadZeltoFile(dir.write("a.csv", Survey(2))), S_OK);
     std::filesystem::create_directory(dir.file("a.EDT"));  // the output name is taken by a folder
     EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
     c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to open Bramix file.");
+    EXPECT_EQ(text, "Failed to open Bramix file. " + dir.file("a.EDT") + ": Is a directory");
 }
 
 TEST(WholeFile, CancelFromAnotherThreadEndsWithTheRecordsSoFar) {
