@@ -121,6 +121,67 @@ TEST(BadInput, PositionSignsCutShort) {
     EXPECT_EQ(r.edt.problem, "");
 }
 
+// A position is written only when it is a place on Earth: finite parts, minutes and
+// seconds below 60, latitude within 90 and longitude within 180 degrees. Any other
+// record keeps its line but not a made-up position, and its error names the file, the
+// line and the texts; the file still converts.
+TEST(BadInput, PositionsThatAreNoPlaceOnEarthAreNotWritten) {
+    const std::string n32 = "N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3";
+    const std::string w117 = "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3";
+    auto dms = [](const std::string& h, const std::string& d, const std::string& m, const std::string& s) {
+        return h + " " + d + "\xC2\xB0" + m + "\xE2\x80\xB2" + s + "\xE2\x80\xB3";
+    };
+    const struct { std::string lat, lon; bool place; } cases[] = {
+        {n32, w117, true},
+        {"\"" + n32 + "\"", w117, true},
+        {dms("X", "99", "99", "96.29"), w117, false},  // minutes and seconds beyond 59
+        {n32, "Einf\xC2\xB0", false},
+        {dms("N", "90", "0", "0"), w117, true},
+        {dms("S", "90", "0", "0.01"), w117, false},
+        {n32, dms("E", "180", "0", "0"), true},
+        {n32, dms("W", "180", "0", "0.01"), false},
+        {dms("N", "32", "60", "0"), w117, false},
+        {dms("N", "32", "59", "60"), w117, false},
+        {dms("N", "32", "59", "59.99"), w117, true},
+        {dms("N", "32", "-5", "0"), w117, false},
+        {dms("N", "abc", "0", "0"), w117, false},
+        {dms("N", "nan", "0", "0"), w117, false},
+        {dms("N", "1e400", "0", "0"), w117, false},
+        {"N 91", w117, false},
+        {n32, "E 1", true},
+        {"", w117, false},
+    };
+    std::string bytes = "titles\n";
+    for (const auto& k : cases) bytes += std::string(31, ',') + k.lat + "," + k.lon + ",\n";
+    TempDir dir;
+    kit::Wired<> w;
+    const std::string csv = dir.write("p.csv", bytes);
+    const kit::Outcome r = kit::Convert(w.c, csv);
+    ASSERT_EQ(r.result, S_OK) << r.error;
+    const kit::EdtImage edt = kit::ReadEdt(TempDir::read(dir.file("p.EDT")));
+    ASSERT_EQ(edt.problem, "");
+    ASSERT_EQ(edt.records.size(), std::size(cases));
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& k = cases[i];
+        EXPECT_EQ(kit::Field(edt.records[i], 2).empty(), !k.place) << i;
+        EXPECT_EQ(kit::Field(edt.records[i], 3).empty(), !k.place) << i;
+        if (!k.place) expected.push_back("Invalid position. " + csv + " line " + std::to_string(i + 2) + ": " + k.lat + ", " + k.lon);
+    }
+    EXPECT_EQ(w.rec.errors, expected);
+
+    // Past a hundred, the further errors of a file are counted in one last message.
+    std::string many = "titles\n";
+    for (int i = 0; i < 150; ++i) many += std::string(31, ',') + "N 95," + w117 + ",\n";
+    kit::Wired<> w2;
+    const kit::Outcome m = kit::Convert(w2.c, dir.write("m.csv", many));
+    EXPECT_EQ(m.result, S_OK);
+    EXPECT_EQ(m.records, 150);
+    ASSERT_EQ(w2.rec.errors.size(), 101u);
+    EXPECT_EQ(w2.rec.errors.back(), "Invalid position. " + dir.file("m.csv") +
+                                        ": 50 further record(s) with a position that is invalid or that the projection refuses");
+}
+
 TEST(BadInput, InputThatIsAFolder) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("folder.csv"));

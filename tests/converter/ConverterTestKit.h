@@ -29,6 +29,10 @@ public:
         {
             std::lock_guard<std::mutex> lock(m);
             messages.push_back({message, wParam, lParam});
+            if (message == WM_CONVERTERERROR && source != nullptr) {
+                errors.emplace_back();
+                source->GetLastError(errors.back());
+            }
         }
         if (message == WM_PERCENTDONE && onProgress) onProgress();
     }
@@ -47,6 +51,8 @@ public:
     }
     std::mutex m;
     std::vector<Msg> messages;
+    const CZeltoQvxConverter* source = nullptr;  // when set, each error's text is kept in `errors`
+    std::vector<std::string> errors;
     std::function<void()> onProgress;
 };
 
@@ -54,7 +60,10 @@ public:
 // (the recorder outlives the converter).
 template <typename Converter = CZeltoQvxConverter>
 struct Wired {
-    Wired() { c.put_AppMessageWnd(&rec); }
+    Wired() {
+        c.put_AppMessageWnd(&rec);
+        rec.source = &c;
+    }
     Recorder rec;
     Converter c;
 };

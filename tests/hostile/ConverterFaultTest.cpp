@@ -132,17 +132,30 @@ TEST(ConverterCancel, BeforeARunIsForgotten) {
     EXPECT_EQ(Convert(w.c, dir.write("b.csv", Survey(50))).records, 50);
 }
 
+// A cancelled run keeps its header and records only where no .EDT of that name
+// existed; an existing one is never replaced by the part. Either way: S_OK, the count,
+// and no temporary left.
 TEST(ConverterCancel, DuringARunStopsAfterTheCurrentRecord) {
-    TempDir dir;
-    Wired w;
-    const Outcome r = ConvertCancellingAt(w, dir, "d.csv", 500, 10);
-    EXPECT_EQ(r.result, S_OK);
-    EXPECT_EQ(r.records, 10);
-    const kit::EdtImage e = Edt(dir, "d.EDT");
-    EXPECT_EQ(e.problem, "");
-    EXPECT_EQ(e.header.size(), 21u);
-    EXPECT_EQ(e.records.size(), 10u);
-    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
+    for (const bool existing : {false, true}) {
+        TempDir dir;
+        Wired w;
+        if (existing) dir.write("d.EDT", "earlier");
+        const Outcome r = ConvertCancellingAt(w, dir, "d.csv", 500, 10);
+        EXPECT_EQ(r.result, S_OK);
+        EXPECT_EQ(r.records, 10);
+        EXPECT_TRUE(w.c.get_Cancelled());
+        EXPECT_EQ(w.c.get_OutputKept(), !existing);
+        if (existing) {
+            EXPECT_EQ(TempDir::read(dir.file("d.EDT")), "earlier");
+        } else {
+            const kit::EdtImage e = Edt(dir, "d.EDT");
+            EXPECT_EQ(e.problem, "");
+            EXPECT_EQ(e.header.size(), 21u);
+            EXPECT_EQ(e.records.size(), 10u);
+        }
+        EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
+        EXPECT_EQ(Listing(dir), (std::set<std::string>{"d.csv", "d.EDT"}));
+    }
 }
 
 // A request on the last record keeps every record, and one made after a run
@@ -151,6 +164,8 @@ TEST(ConverterCancel, OnTheLastRecordOrAfterARunLosesNothing) {
     TempDir dir;
     Wired w;
     EXPECT_EQ(ConvertCancellingAt(w, dir, "l.csv", 5, 5).records, 5);
+    EXPECT_FALSE(w.c.get_Cancelled());  // nothing was left to stop: a complete conversion
+    EXPECT_TRUE(w.c.get_OutputKept());
     w.c.put_Cancel();
     w.c.put_Cancel();
     const Outcome r = Convert(w.c, dir.write("a2.csv", Survey(30)));
