@@ -698,9 +698,13 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         DecodeLine(line, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
         const bool place = IsPlace(decoded, rec);
         if (!place || !standardUtm) {
-            m_strRecordWhere = m_strCSVFile + " line " + Int(lineNumber) + ": ";
+            // Built in place: after the first record the string has its room, so a projected
+            // record allocates nothing for the text an error of it would need.
+            char number[16];
+            m_strRecordWhere.append(m_strCSVFile).append(" line ");
+            m_strRecordWhere.append(number, std::to_chars(number, number + sizeof number, lineNumber).ptr).append(": ");
             if (decoded.latText.empty() && decoded.lonText.empty())
-                m_strRecordWhere += "no position";
+                m_strRecordWhere.append("no position");
             else
                 m_strRecordWhere.append(decoded.latText).append(", ").append(decoded.lonText);
         }

@@ -386,6 +386,9 @@ TEST_F(Dialog, FailingDefinitionFileStopsTheRunBeforeItStarts)
     QCoreApplication::processEvents();
     ASSERT_FALSE(dlg.Messages().isEmpty());
     EXPECT_TRUE(dlg.Messages()[0].startsWith("**>> harbour_survey : ")) << dlg.Messages()[0].toStdString();
+    // A missing definition file says so with the system's reason.
+    ASSERT_EQ(dlg.Messages().size(), 2);
+    EXPECT_EQ(dlg.Messages()[1], "No such file or directory <<**");
 }
 
 TEST_F(Dialog, PlaceholderKeepsTheEllipsoidInForce)

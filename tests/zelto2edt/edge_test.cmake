@@ -104,7 +104,7 @@ foreach(sig INT TERM)
   execute_process(COMMAND sh -c "
       ${TOOL} --quiet ${args} & pid=$!
       n=0
-      while [ -z \"$(ls -A . | grep '^\\.big\\.EDT\\.')\" ] && [ $n -lt 2000 ]; do sleep 0.005; n=$((n+1)); done
+      while [ -z \"$(ls -A . | grep '^\\.big\\.EDT\\.')\" ] && [ $n -lt 5000 ]; do sleep 0.002; n=$((n+1)); done
       kill -${sig} $pid
       wait $pid
       echo $?"
