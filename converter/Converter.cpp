@@ -234,7 +234,10 @@ double DecodePosition(std::string_view text, bool& valid)
     int min = ReadWhole(minPart);
     double sec = ReadDecimal(secPart);
     double v = sec / 3600.0 + static_cast<double>(min) / 60.0 + deg;
-    valid = StartsWithNumber(degPart) && (IsBlankPart(minPart) || StartsWithNumber(minPart)) &&
+    // The letter is the sign: a text without one (a digit or a blank in its place) would take
+    // the wrong sign and lose a digit.
+    const bool letter = (hemi >= 'A' && hemi <= 'Z') || (hemi >= 'a' && hemi <= 'z');
+    valid = letter && StartsWithNumber(degPart) && (IsBlankPart(minPart) || StartsWithNumber(minPart)) &&
             (IsBlankPart(secPart) || StartsWithNumber(secPart)) && std::isfinite(deg) && std::isfinite(sec) &&
             min >= 0 && min < 60 && sec >= 0.0 && sec < 60.0 && std::isfinite(v);
     return (hemi == 'N' || hemi == 'E') ? v : -v;

@@ -149,6 +149,8 @@ TEST(BadInput, PositionsThatAreNoPlaceOnEarthAreNotWritten) {
         {dms("N", "1e400", "0", "0"), w117, false},
         {"N 91", w117, false},
         {n32, "E 1", true},
+        {"32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3", w117, false},  // no hemisphere letter
+        {dms("n", "32", "45", "30.50"), w117, true},                      // a letter: south, as always
         {"", w117, false},
     };
     std::string bytes = "titles\n";
