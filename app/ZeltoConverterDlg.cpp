@@ -304,6 +304,7 @@ void CZeltoConverterDlg::OnConvert()
         }
     }
     m_nFailedFiles = 0;
+    m_nCancelledFiles = 0;
     m_nLastFailedSerial = m_nFileSerial;
     m_nNextFile = 0;
     m_workerEnded = false;
@@ -344,14 +345,14 @@ bool CZeltoConverterDlg::ConvertNextFile()
     m_nNextFile = next + 1;
 
     const std::string input = m_strFolder + "/" + name;
-    const auto dot = input.rfind('.');
-    const std::string output = (dot == std::string::npos ? input : input.substr(0, dot)) + ".EDT";
+    const std::string output = EdtPathForInput(input);
 
     m_receiver.PostText(WM_SHOWOUTPUTFILE, output);
     m_receiver.Post(WM_PERCENTDONE, 0, 0);
 
     long result = S_OK;
     std::string summary;
+    std::string warning;
     if (m_nFileType == 0) {
         result = m_Converter.ReadZeltoFile(input);
         if (result == S_OK) result = m_Converter.WriteQVXFile(output);
@@ -359,8 +360,24 @@ bool CZeltoConverterDlg::ConvertNextFile()
         char buf[64];
         std::snprintf(buf, sizeof buf, "  CSV Records: %d", count);
         summary = name + buf;
+        if (result == S_OK) {
+            if (const int skipped = m_Converter.get_SkippedLines(); skipped > 0)
+                summary += ", " + std::to_string(skipped) + " blank line(s) skipped";
+            // A cancelled file is no converted file: the summary says so, and whether its
+            // part took the place of the .EDT or an existing .EDT was left as it was.
+            if (m_Converter.get_Cancelled()) {
+                m_nCancelledFiles.fetch_add(1);
+                const auto slash = output.rfind('/');
+                const std::string edt = slash == std::string::npos ? output : output.substr(slash + 1);
+                summary += m_Converter.get_OutputKept() ? ", cancelled: the records so far are in " + edt
+                                                         : ", cancelled: the existing " + edt + " was left as it was";
+            }
+            m_Converter.GetLastWarning(warning);
+        }
     }
     if (result == S_OK) m_receiver.PostText(WM_ADDMESSAGE, summary);
+    // A warning is no error: a plain line of the list, not counted as a failed file.
+    if (!warning.empty()) m_receiver.PostText(WM_ADDMESSAGE, warning);
     return true;
 }
 
@@ -448,12 +465,16 @@ void CZeltoConverterDlg::OnConversionDone()
     EnableControl(116, false);
     EnableControl(103, true);
     const int taken = m_nNextFile.load();
+    // Only the last file of a run can be cancelled; when it also reported an error it
+    // already counts as not converted.
+    const int cancelled = m_nCancelledFiles.load() > 0 && m_nLastFailedSerial != m_nFileSerial ? 1 : 0;
     if (m_nFailedFiles == 0)
-        m_strRunSummary = QStringLiteral("%1 file(s) converted.").arg(taken);
+        m_strRunSummary = QStringLiteral("%1 file(s) converted.").arg(taken - cancelled);
     else
         m_strRunSummary = QStringLiteral("%1 file(s) converted,  %2 file(s) NOT converted.")
-                              .arg(taken - m_nFailedFiles)
+                              .arg(taken - m_nFailedFiles - cancelled)
                               .arg(m_nFailedFiles);
+    if (cancelled > 0) m_strRunSummary += QStringLiteral("  %1 file(s) cancelled.").arg(cancelled);
     ui->labelSummary->setText(m_strRunSummary);
 }
 

@@ -61,6 +61,7 @@ public:
     int EllipsoidIndex() const { return m_nEllipsoidIndex; }
     int FilterIndex() const { return m_nFilterIndex; }
     int FailedFiles() const { return m_nFailedFiles; }
+    int CancelledFiles() const { return m_nCancelledFiles.load(); }
     int NextFile() const { return m_nNextFile.load(); }
     QString IniFilePath() const;
     QString Folder() const;
@@ -114,6 +115,7 @@ private:
     std::atomic<bool> m_bCancelRequested{false};
     std::atomic<int> m_nNextFile{0};
     int m_nFailedFiles = 0;
+    std::atomic<int> m_nCancelledFiles{0};  // files of the run stopped by Cancel (the worker counts)
     std::vector<std::string> m_FileList;
     int m_nFileType = 1;
     int m_nConversionType = 0;

@@ -1,7 +1,11 @@
 // The converter object: settings, error reporting, progress and the Zelto CSV to .EDT loop.
 #include "ZeltoQvxConverter.h"
 
+#include "EdtOutputFile.h"
+#include "UtmZone.h"
+
 #include <array>
+#include <cerrno>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -187,9 +191,30 @@ double DecodeTime(std::string_view text, char* out, std::size_t& outLen)
     return static_cast<double>(h) * 3600.0 + static_cast<double>(m) * 60.0 + static_cast<double>(s);
 }
 
-// A part runs to its marker byte or the end of the text; only its first 15 characters count.
-double DecodePosition(std::string_view text)
+// A part that holds a number: optional blanks and sign, then a digit (or a full stop and a digit).
+bool StartsWithNumber(std::string_view part)
 {
+    std::size_t i = 0;
+    while (i < part.size() && IsBlank(part[i])) ++i;
+    if (i < part.size() && (part[i] == '+' || part[i] == '-')) ++i;
+    if (i < part.size() && part[i] == '.') ++i;
+    return i < part.size() && part[i] >= '0' && part[i] <= '9';
+}
+
+bool IsBlankPart(std::string_view part)
+{
+    for (char c : part)
+        if (!IsBlank(c)) return false;
+    return true;
+}
+
+// A part runs to its marker byte or the end of the text; only its first 15 characters count.
+// `valid` tells whether the text is a position at all: a hemisphere letter, degrees that are
+// a finite number, and minutes and seconds (0 when absent) from 0 to below 60. The range of
+// the whole value is the caller's to check.
+double DecodePosition(std::string_view text, bool& valid)
+{
+    valid = false;
     if (text.empty()) return 0.0;
     std::size_t i = 0, n = text.size();
     while (i < n && text[i] == '"') ++i;
@@ -202,10 +227,19 @@ double DecodePosition(std::string_view text)
         i = std::min(n, i + skip);
         return part;
     };
-    double deg = ReadDecimal(collect(0xC2, 2));
-    int min = ReadWhole(collect(0xE2, 3));
-    double sec = ReadDecimal(collect(0xE2, 3));
+    const std::string_view degPart = collect(0xC2, 2);
+    const std::string_view minPart = collect(0xE2, 3);
+    const std::string_view secPart = collect(0xE2, 3);
+    double deg = ReadDecimal(degPart);
+    int min = ReadWhole(minPart);
+    double sec = ReadDecimal(secPart);
     double v = sec / 3600.0 + static_cast<double>(min) / 60.0 + deg;
+    // The letter is the sign: a text without one (a digit or a blank in its place) would take
+    // the wrong sign and lose a digit.
+    const bool letter = (hemi >= 'A' && hemi <= 'Z') || (hemi >= 'a' && hemi <= 'z');
+    valid = letter && StartsWithNumber(degPart) && (IsBlankPart(minPart) || StartsWithNumber(minPart)) &&
+            (IsBlankPart(secPart) || StartsWithNumber(secPart)) && std::isfinite(deg) && std::isfinite(sec) &&
+            min >= 0 && min < 60 && sec >= 0.0 && sec < 60.0 && std::isfinite(v);
     return (hemi == 'N' || hemi == 'E') ? v : -v;
 }
 
@@ -214,6 +248,10 @@ struct DecodedFields {
     enum Slot { kEasting, kNorthing, kTime, kValue2, kOffset3, kCount36, kValue15, kValue38, kSlots };
     static constexpr int kFieldOf[kSlots] = {2, 3, 4, 5, 12, 23, 27, 31};
     unsigned set = 0;  // one bit a slot
+    // The position columns as read: their texts and whether each is a position
+    // (false when the line does not reach the column).
+    std::string_view latText, lonText;
+    bool latValid = false, lonValid = false;
     std::uint16_t off[kSlots] = {};
     std::uint16_t len[kSlots] = {};
     std::size_t used = 0;
@@ -289,9 +327,11 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
     rec.Value15 = ReadDecimal(column(15));
     out.Fixed(DecodedFields::kValue15, rec.Value15);
     if (count <= 31) return;
-    rec.Y = DecodePosition(column(31));
+    out.latText = column(31);
+    rec.Y = DecodePosition(out.latText, out.latValid);
     if (count <= 32) return;
-    rec.X = DecodePosition(column(32));
+    out.lonText = column(32);
+    rec.X = DecodePosition(out.lonText, out.lonValid);
     if (count <= 34) return;
     date.assign(column(34));
     if (count <= 35) return;
@@ -352,6 +392,28 @@ std::int32_t Checksum(std::string_view s)
     for (char c : s) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
     return static_cast<std::int32_t>(sum);
 }
+
+// A line with content: anything but blanks and commas. A line without is no record (a
+// trailing blank line, a row of empty columns).
+bool HasContent(std::string_view line)
+{
+    for (char c : line)
+        if (c != ',' && !IsBlank(c)) return true;
+    return false;
+}
+
+// A position on Earth: both texts positions, the latitude within 90 degrees of the
+// equator and the longitude within 180 degrees of Greenwich.
+bool IsPlace(const DecodedFields& d, const sALL& rec)
+{
+    return d.latValid && d.lonValid && std::fabs(rec.Y) <= 90.0 && std::fabs(rec.X) <= 180.0;
+}
+
+// Record errors of one file reported one by one; the rest are counted in one message at
+// the end, so that a file of a million bad positions does not bury everything else.
+constexpr std::int32_t kRecordErrorsReported = 100;
+
+std::string SystemReason(int err) { return err != 0 ? std::strerror(err) : "read error"; }
 }  // namespace
 
 CZeltoQvxConverter::CZeltoQvxConverter()
@@ -371,6 +433,35 @@ long CZeltoQvxConverter::put_EllipsoidToUse(long n)
     return S_OK;
 }
 std::int32_t CZeltoQvxConverter::get_CSVRecords() const { return m_nCSVRecords; }
+bool CZeltoQvxConverter::get_Cancelled() const { return m_bCancelled; }
+bool CZeltoQvxConverter::get_OutputKept() const { return m_bOutputKept; }
+std::int32_t CZeltoQvxConverter::get_SkippedLines() const { return m_nSkippedLines; }
+void CZeltoQvxConverter::GetLastWarning(std::string& text) const
+{
+    std::lock_guard<std::mutex> lock(m_errorLock);
+    text = m_strWarning;
+}
+
+// The message's own sentence first, then the file it is about and the system's reason.
+long CZeltoQvxConverter::FailOutput(const char* sentence, const std::string& path, const std::string& reason)
+{
+    // The message is a C string: a NUL in the path is shown as "\0" so the reason still shows.
+    std::string text = std::string(sentence) + " ";
+    for (const char ch : path) text += ch == '\0' ? std::string("\\0") : std::string(1, ch);
+    if (!reason.empty()) text += ": " + reason;
+    return SetConverterErrorInfo(text.c_str(), 0);
+}
+
+// An error of one record inside the conversion loop names the file, the line and the
+// position text; called outside the loop it is the sentence alone, as it always was.
+long CZeltoQvxConverter::ReportRecordError(const char* sentence, const std::string& reason)
+{
+    if (m_strRecordWhere.empty()) return SetConverterErrorInfo(sentence, 0);
+    if (++m_nRecordErrors > kRecordErrorsReported) return E_FAIL;
+    std::string text = std::string(sentence) + " " + m_strRecordWhere;
+    if (!reason.empty()) text += ": " + reason;
+    return SetConverterErrorInfo(text.c_str(), 0);
+}
 void CZeltoQvxConverter::GetLastError(std::string& text) const
 {
     std::lock_guard<std::mutex> lock(m_errorLock);
@@ -413,7 +504,7 @@ long CZeltoQvxConverter::ReadZeltoFile(std::string path)
 {
     m_strCSVFile = std::move(path);
     if (m_InFile.Open(m_strCSVFile)) { m_InFile.Close(); return S_OK; }
-    return SetConverterErrorInfo("Failed to open CSV file.", 0);
+    return FailOutput("Failed to open CSV file.", m_strCSVFile, zelto_detail::UnreadableReason(m_strCSVFile));
 }
 
 double CZeltoQvxConverter::ConvertTime(std::string& text)
@@ -425,7 +516,11 @@ double CZeltoQvxConverter::ConvertTime(std::string& text)
     return seconds;
 }
 
-double CZeltoQvxConverter::ConvertPosString(std::string& text) { return DecodePosition(text); }
+double CZeltoQvxConverter::ConvertPosString(std::string& text)
+{
+    bool valid = false;
+    return DecodePosition(text, valid);
+}
 
 long CZeltoQvxConverter::ConvertPosition(double& latNorthing, double& lonEasting)
 {
@@ -438,9 +533,12 @@ long CZeltoQvxConverter::ParseCSVLine(std::string& line, sALL& rec, std::string*
 {
     DecodedFields decoded;
     DecodeLine(line, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
-    ConvertPosition(rec.Y, rec.X);
-    decoded.Fixed(DecodedFields::kEasting, rec.X);
-    decoded.Fixed(DecodedFields::kNorthing, rec.Y);
+    // No made-up position: a text that is no place on Earth, or one the projection
+    // refuses, leaves the easting and northing empty.
+    if (IsPlace(decoded, rec) && ConvertPosition(rec.Y, rec.X) == S_OK) {
+        decoded.Fixed(DecodedFields::kEasting, rec.X);
+        decoded.Fixed(DecodedFields::kNorthing, rec.Y);
+    }
     for (int s = 0; s < DecodedFields::kSlots; ++s)
         if ((decoded.set >> s & 1u) != 0) fields[DecodedFields::kFieldOf[s]].assign(decoded.Get(static_cast<DecodedFields::Slot>(s)));
     for (int i = 0; i < ZELTO_OUTPUT_FIELDS; ++i) fields[i] += ",";
@@ -522,45 +620,114 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
     m_nCSVRecords = 0;
     m_nCharsRead = 0;
     m_bCancel = false;
+    m_bCancelled = false;
+    m_bOutputKept = false;
+    m_nSkippedLines = 0;
+    m_nRecordErrors = 0;
+    m_strRecordWhere.clear();
+    {
+        std::lock_guard<std::mutex> lock(m_errorLock);
+        m_strWarning.clear();
+    }
     // A file whose first record lacks date or time must not show the previous file's.
     m_strDate.clear();
     m_strTime.clear();
-    if (!m_InFile.Open(m_strCSVFile)) return SetConverterErrorInfo("Failed to open CSV file.", 0);
-    std::size_t dot = m_strCSVFile.rfind('.');
-    m_strOutFile = (dot == std::string::npos ? std::string() : m_strCSVFile.substr(0, dot)) + ".EDT";
-    if (!m_OutFile.Create(m_strOutFile)) { m_InFile.Close(); return SetConverterErrorInfo("Failed to open Bramix file.", 0); }
+    if (!m_InFile.Open(m_strCSVFile))
+        return FailOutput("Failed to open CSV file.", m_strCSVFile, zelto_detail::UnreadableReason(m_strCSVFile));
+    m_strOutFile = zelto_detail::EdtPathFor(m_strCSVFile);
+    // The records go to a temporary beside the .EDT: an existing .EDT is replaced only by a
+    // complete conversion, and a failed one leaves nothing behind.
+    zelto_detail::PendingEdt pending;
+    std::string reason;
+    if (!pending.Begin(m_strCSVFile, m_strOutFile, reason)) {
+        m_InFile.Close();
+        return FailOutput("Failed to open Bramix file.", m_strOutFile, reason);
+    }
+    if (!m_OutFile.Create(pending.TempPath())) {
+        reason = SystemReason(errno);
+        m_InFile.Close();
+        return FailOutput("Failed to open Bramix file.", m_strOutFile, reason);
+    }
+    auto fail = [&](const char* sentence, const std::string& path, const std::string& why) {
+        CloseFiles();
+        pending.Discard();
+        return FailOutput(sentence, path, why);
+    };
     m_nFileLength = static_cast<std::uint32_t>(m_InFile.Size());
 
     sALL rec{};
-    std::string fields[ZELTO_OUTPUT_FIELDS];
     std::string line, line2;
-    if (m_InFile.ReadLine(line) && m_InFile.ReadLine(line2)) {
-        rec = sALL{};
-        for (auto& f : fields) f.clear();
-        ParseCSVLine(line2, rec, fields);
-        WriteFileHeader();
-        if (m_OutFile.Failed()) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
+    // The header takes its time, date and depth offset from the first record: the first
+    // data line with content.
+    errno = 0;
+    if (m_InFile.ReadLine(line)) {
+        while (m_InFile.ReadLine(line2)) {
+            if (!HasContent(line2)) continue;
+            DecodedFields decoded;
+            DecodeLine(line2, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
+            WriteFileHeader();
+            if (m_OutFile.Failed()) return fail("Failed to write record to file.", m_strOutFile, SystemReason(errno));
+            break;
+        }
     }
+    if (m_InFile.Failed()) return fail("Failed to parse CSV file.", m_strCSVFile, SystemReason(errno));
     m_InFile.Rewind();
-    if (!m_InFile.ReadLine(line)) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
+    errno = 0;
+    if (!m_InFile.ReadLine(line))
+        return fail("Failed to parse CSV file.", m_strCSVFile, m_InFile.Failed() ? SystemReason(errno) : "the file is empty");
     m_nCharsRead += static_cast<std::uint32_t>(line.size());
     // The record loop does what ParseCSVLine and WriteEDTLine do, byte for byte, without
     // the forty strings: each field's text goes straight into the record line.
     // Records go to the writer in blocks of about 64 KiB; every way out of the loop
-    // hands over what is left, so a cancelled or failed run keeps the records it made.
+    // hands over what is left, so a cancelled run keeps the records it made.
     constexpr std::size_t kBlock = 1 << 16;
     std::string block;
     block.reserve(kBlock + kRecordMax + 2);
     char out[kRecordMax + 2];
+    std::int32_t lineNumber = 1;  // as an editor counts them: the title line is line 1
+    // Standard UTM gives every record the zone of its own position: the zones met, and
+    // the first line whose zone differs from the first record's.
+    const bool standardUtm = m_strIniFile.empty();
+    std::uint64_t zonesMet = 0;
+    int firstZone = 0;
+    std::int32_t zoneChangeLine = 0;
     while (m_InFile.ReadLine(line)) {
-        if (m_bCancel) break;
+        if (m_bCancel) { m_bCancelled = true; break; }
+        ++lineNumber;
         m_nCharsRead += static_cast<std::uint32_t>(line.size());
+        if (!HasContent(line)) { ++m_nSkippedLines; continue; }
         rec = sALL{};
         DecodedFields decoded;
         DecodeLine(line, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
-        ConvertPosition(rec.Y, rec.X);
-        decoded.Fixed(DecodedFields::kEasting, rec.X);
-        decoded.Fixed(DecodedFields::kNorthing, rec.Y);
+        const bool place = IsPlace(decoded, rec);
+        if (!place || !standardUtm) {
+            // Built in place: after the first record the string has its room, so a projected
+            // record allocates nothing for the text an error of it would need.
+            char number[16];
+            m_strRecordWhere.append(m_strCSVFile).append(" line ");
+            m_strRecordWhere.append(number, std::to_chars(number, number + sizeof number, lineNumber).ptr).append(": ");
+            if (decoded.latText.empty() && decoded.lonText.empty())
+                m_strRecordWhere.append("no position");
+            else
+                m_strRecordWhere.append(decoded.latText).append(", ").append(decoded.lonText);
+        }
+        bool placed = false;
+        if (!place) {
+            ReportRecordError("Invalid position.", "");
+        } else if (standardUtm) {
+            const int zone = zelto_detail::UtmZoneOf(rec.Y, zelto_detail::WrapLongitude(rec.X));
+            zonesMet |= std::uint64_t{1} << zone;
+            if (firstZone == 0) firstZone = zone;
+            else if (zone != firstZone && zoneChangeLine == 0) zoneChangeLine = lineNumber;
+            placed = ConvertPosition(rec.Y, rec.X) == S_OK;
+        } else {
+            placed = ConvertPosition(rec.Y, rec.X) == S_OK;
+        }
+        m_strRecordWhere.clear();
+        if (placed) {
+            decoded.Fixed(DecodedFields::kEasting, rec.X);
+            decoded.Fixed(DecodedFields::kNorthing, rec.Y);
+        }
         char* o = PutRecordFields(out, decoded);
         const std::int32_t sum = Checksum(std::string_view(out, static_cast<std::size_t>(o - out)));
         o = std::to_chars(o, out + kRecordMax, sum).ptr;
@@ -568,18 +735,41 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         *o++ = '\n';
         block.append(out, o);
         if (block.size() >= kBlock) {
-            if (!m_OutFile.Write(block)) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
+            if (!m_OutFile.Write(block)) return fail("Failed to write record to file.", m_strOutFile, SystemReason(errno));
             block.clear();
         }
         ++m_nCSVRecords;
         Fire_SendPercentDone(static_cast<double>(m_nCharsRead) / static_cast<double>(m_nFileLength) * 100.0);
     }
     const bool written = block.empty() || m_OutFile.Write(block);
+    const int writeErrno = errno;
     // A read error must not pass for the end of a short survey.
-    if (m_InFile.Failed()) { CloseFiles(); return SetConverterErrorInfo("Failed to parse CSV file.", 0); }
-    if (!written) { CloseFiles(); return SetConverterErrorInfo("Failed to write record to file.", 0); }
+    if (m_InFile.Failed()) return fail("Failed to parse CSV file.", m_strCSVFile, SystemReason(errno));
+    if (!written) return fail("Failed to write record to file.", m_strOutFile, SystemReason(writeErrno));
     m_InFile.Close();
-    if (!m_OutFile.Close()) return SetConverterErrorInfo("Failed to write record to file.", 0);
+    errno = 0;
+    if (!m_OutFile.Close()) {
+        reason = SystemReason(errno);
+        pending.Discard();
+        return FailOutput("Failed to write record to file.", m_strOutFile, reason);
+    }
+    // A cancelled run's part takes the .EDT's place only where there was none.
+    if (!pending.Commit(!m_bCancelled, m_bOutputKept, reason))
+        return FailOutput("Failed to write record to file.", m_strOutFile, reason);
+    if (m_nRecordErrors > kRecordErrorsReported) {
+        const std::string text = "Invalid position. " + m_strCSVFile + ": " + Int(m_nRecordErrors - kRecordErrorsReported) +
+                                 " further record(s) with a position that is invalid or that the projection refuses";
+        SetConverterErrorInfo(text.c_str(), 0);
+    }
+    if (std::popcount(zonesMet) > 1) {
+        std::string zones;
+        for (int z = 1; z <= 60; ++z)
+            if ((zonesMet >> z & 1u) != 0) zones += (zones.empty() ? "" : ", ") + Int(z);
+        std::lock_guard<std::mutex> lock(m_errorLock);
+        m_strWarning = "Warning: the records fall in UTM zones " + zones + "; the zone first changes at " +
+                       m_strCSVFile + " line " + Int(zoneChangeLine) +
+                       ". Each record is in the grid of its own zone; a project geodesy definition gives one fixed grid.";
+    }
     m_bCancel = false;
     return S_OK;
 }

@@ -3,6 +3,7 @@
 // VORTAN library, instead of the built-in UTM.
 #include "ZeltoQvxConverter.h"
 
+#include "EdtOutputFile.h"
 #include "GeodesyErrorText.h"
 
 #include "vortan.h"
@@ -22,6 +23,13 @@ void Release(GEODESY& h)
         DestroyGeodesy(h);
         h = nullptr;
     }
+}
+
+// The library's text for the calling thread's last failure; empty for a code it does not define.
+std::string LibraryReason()
+{
+    const char* known = GeodesyErrorText(GetGeodesyError());
+    return known != nullptr ? known : "";
 }
 
 }  // namespace
@@ -51,6 +59,12 @@ bool CZeltoQvxConverter::TestBramixGeodesy(std::string& text)
     if (text.find('\0') != std::string::npos) {
         // The library would read the path only up to the NUL: another file.
         text = "Path holds a NUL character.";
+        return false;
+    }
+    // A file that is missing or cannot be read says so with the system's reason; the
+    // library would only report the projection it could not find in it.
+    if (const std::string why = zelto_detail::UnreadableReason(text); !why.empty()) {
+        text = why;
         return false;
     }
     GEODESY h = CreateFileGeodesy(text.c_str(), "Geodesy");
@@ -100,14 +114,18 @@ long CZeltoQvxConverter::ConvertPositionProject(double& latNorthing, double& lon
     if (m_hGeodesy == nullptr && m_strIniFile.size() <= kMaxDefinitionPath &&
         m_strIniFile.find('\0') == std::string::npos)
         m_hGeodesy = CreateFileGeodesy(m_strIniFile.c_str(), "Geodesy");
-    if (m_hGeodesy == nullptr) return SetConverterErrorInfo("Bad Bramix Geodesy.", 0);
+    if (m_hGeodesy == nullptr) {
+        std::string why = zelto_detail::UnreadableReason(m_strIniFile);
+        if (!why.empty()) why = m_strIniFile + ": " + why;
+        return ReportRecordError("Bad Bramix Geodesy.", why);
+    }
     double lat = latNorthing * kDegToRad;
     double lon = lonEasting * kDegToRad;
     double height = 0.0;
     // A datum shift that cannot be applied (a grid node that holds no
     // number) would leave the position on WGS-84: projected anyway, the
     // record would be off by the whole shift without a word.
-    if (WGS84Conv(m_hGeodesy, &lat, &lon, &height) == 0) return SetConverterErrorInfo("Failed WGS84Conv call.", 0);
+    if (WGS84Conv(m_hGeodesy, &lat, &lon, &height) == 0) return ReportRecordError("Failed WGS84Conv call.", LibraryReason());
     if (GeoXY(m_hGeodesy, &lonEasting, &latNorthing, lat, lon) != 0) return S_OK;
-    return SetConverterErrorInfo("Failed GeoXY call.", 0);
+    return ReportRecordError("Failed GeoXY call.", LibraryReason());
 }

@@ -1,6 +1,8 @@
 // Built-in UTM: Snyder's series on the chosen ellipsoid, zone from the position itself.
 #include "ZeltoQvxConverter.h"
 
+#include "UtmZone.h"
+
 #include <cmath>
 
 namespace {
@@ -8,13 +10,10 @@ constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kK0 = 0.9996;
 }  // namespace
 
-void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& northing, double& easting)
-{
-    if (row < 1 || row >= ZELTO_ELLIPSOID_ROWS)
-        row = ZELTO_ELLIPSOID_ROWS - 1;
-    const double a = EllipsoidTable[row].SemiMajorAxis;
-    const double e2 = EllipsoidTable[row].EccentricitySquared;
+namespace zelto_detail {
 
+double WrapLongitude(double longitude)
+{
     // Longitude into [-180, 180). Values below -180 are wrapped too, so that they never
     // land in the non-existent zone 0. The remainder is the exact one: a garbled field can
     // read as 1e111 degrees, and a quotient rounded at that size would leave a longitude
@@ -25,7 +24,11 @@ void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& no
         lon += 360.0;
     if (!(lon < 180.0) && std::isfinite(lon))
         lon -= 360.0;
+    return lon;
+}
 
+int UtmZoneOf(double latitude, double lon)
+{
     int zone = 1;
     if (std::isfinite(lon))
         zone = 1 + static_cast<int>(std::trunc((lon + 180.0) / 6.0));
@@ -44,6 +47,20 @@ void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& no
         else if (lon >= 33.0 && lon < 42.0)
             zone = 37;
     }
+    return zone;
+}
+
+}  // namespace zelto_detail
+
+void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& northing, double& easting)
+{
+    if (row < 1 || row >= ZELTO_ELLIPSOID_ROWS)
+        row = ZELTO_ELLIPSOID_ROWS - 1;
+    const double a = EllipsoidTable[row].SemiMajorAxis;
+    const double e2 = EllipsoidTable[row].EccentricitySquared;
+
+    const double lon = zelto_detail::WrapLongitude(longitude);
+    const int zone = zelto_detail::UtmZoneOf(latitude, lon);
 
     const double lon0 = static_cast<double>(6 * zone - 183);
     const double phi = latitude * kDegToRad;

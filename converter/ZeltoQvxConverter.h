@@ -65,6 +65,16 @@ struct EllipsoidEntry {
 inline constexpr int ZELTO_ELLIPSOID_ROWS = 24;
 extern ZELTO_CONVERTER_API const EllipsoidEntry EllipsoidTable[ZELTO_ELLIPSOID_ROWS];
 
+// The .EDT path of a survey export: in the input's folder, the input's file name up to its
+// last full stop (the whole name when it has none), then ".EDT". "/data.old/survey" gives
+// "/data.old/survey.EDT", "/data/day1.csv" gives "/data/day1.EDT".
+ZELTO_CONVERTER_API std::string EdtPathForInput(const std::string& csvPath);
+
+// Removes the temporary files of the conversions running in this process. Async-signal-safe:
+// a program's SIGINT or SIGTERM handler calls it before it ends, so that an interrupted run
+// leaves every existing .EDT as it was and no temporary behind.
+ZELTO_CONVERTER_API void RemovePartialEdtFiles() noexcept;
+
 // Built-in UTM on a row of EllipsoidTable; zone from the position (Norway/Svalbard rules).
 ZELTO_CONVERTER_API void LatLonToUTM(std::int32_t row, double latitude, double longitude,
                                      double& northing, double& easting);
@@ -148,6 +158,18 @@ public:
     long ReadZeltoFile(std::string path);
     long WriteQVXFile(std::string path);
 
+    // What the last WriteQVXFile left, read after it returns.
+    // A cancel request stopped it (its status is S_OK all the same).
+    bool get_Cancelled() const;
+    // Its .EDT is on disk: after every complete conversion, and after a cancelled one only
+    // where no file of that name existed before (an existing file is never replaced by a
+    // cancelled run's part). False after a failure: an existing file stays as it was.
+    bool get_OutputKept() const;
+    // Data lines without content (only blanks, or only commas and blanks) that were skipped.
+    std::int32_t get_SkippedLines() const;
+    // A warning that is no error (records in more than one UTM zone); empty when none.
+    void GetLastWarning(std::string& text) const;
+
 protected:
     // CSV input
     long ParseCSVLine(std::string& line, sALL& rec, std::string* fields);
@@ -190,4 +212,17 @@ protected:
     std::string m_strTime;
     double m_dDepthOffset = 0.0;
     mutable std::mutex m_errorLock;
+
+private:
+    long ReportRecordError(const char* sentence, const std::string& reason);
+    long FailOutput(const char* sentence, const std::string& path, const std::string& reason);
+
+    bool m_bCancelled = false;
+    bool m_bOutputKept = false;
+    std::int32_t m_nSkippedLines = 0;
+    std::string m_strWarning;
+    // Where the record being converted comes from ("FILE line N: LAT, LON"), for its errors;
+    // empty outside the record loop.
+    std::string m_strRecordWhere;
+    std::int32_t m_nRecordErrors = 0;  // record errors of this file, reported or not
 };

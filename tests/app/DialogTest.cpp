@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <filesystem>
+
 #include "AboutDlg.h"
 #include "DialogTestUtil.h"
 #include "EllipsoidNames.h"
@@ -215,27 +217,87 @@ TEST_F(Dialog, RunOverTheHarbourSampleShowsOutputProgressAndRecordCount)
     EXPECT_EQ(dlg.Messages().size(), 1);  // the list starts afresh with every run
 }
 
-TEST_F(Dialog, CancelDuringALargeRunEndsItWithAShorterCount)
+// Cancel (the button, or closing the dialog) ends the file in work early. Its part takes
+// the .EDT's place only where there was none; an existing .EDT is never replaced by it.
+// Either way the file is reported as cancelled with its count, not as converted.
+TEST_F(Dialog, CancelOrCloseDuringARunNeverReplacesAnExistingEdt)
 {
     constexpr int kRecords = 200000;
     const std::string csv = WriteSurvey(work.file("long_survey.csv"), kRecords);
+    const std::string edt = work.file("long_survey.EDT");
+    const std::string prefix = "long_survey.csv  CSV Records: ";
+    for (const bool existing : {false, true}) {
+        for (const bool byClose : {false, true}) {
+            SCOPED_TRACE(std::string(existing ? "existing .EDT, " : "no .EDT, ") + (byClose ? "close" : "Cancel"));
+            std::filesystem::remove(edt);
+            if (existing) work.write("long_survey.EDT", "the earlier conversion");
+            auto dlg = std::make_unique<CZeltoConverterDlg>();
+            ScriptedChooser chooser(*dlg);
+            Choose(*dlg, chooser, csv);
+            dlg->show();
+            OnFirstMessage stop(*dlg, WM_PERCENTDONE, [&] {
+                if (byClose) dlg->close();
+                else Button(*dlg, 116)->click();
+            });
+            Button(*dlg, 106)->click();
+            ASSERT_TRUE(SpinUntil([&] { return stop.m_done && !dlg->IsRunning(); }));
+            QCoreApplication::processEvents();
+            if (existing) {
+                EXPECT_EQ(TempDir::read(edt), "the earlier conversion");
+            } else {
+                EXPECT_LT(std::stoi(EdtRecordCount(edt)), kRecords);
+            }
+            // The .csv and the .EDT, no temporary.
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 2);
+            if (!byClose) {
+                ASSERT_EQ(dlg->Messages().size(), 1);
+                const std::string last = dlg->Messages().constLast().toStdString();
+                ASSERT_EQ(last.rfind(prefix, 0), 0u) << last;
+                const int written = std::stoi(last.substr(prefix.size()));
+                EXPECT_LT(written, kRecords);
+                if (existing) {
+                    EXPECT_TRUE(last.ends_with(", cancelled: the existing long_survey.EDT was left as it was")) << last;
+                } else {
+                    EXPECT_TRUE(last.ends_with(", cancelled: the records so far are in long_survey.EDT")) << last;
+                    EXPECT_EQ(EdtRecordCount(edt), std::to_string(written));
+                }
+                EXPECT_EQ(dlg->RunSummary(), "0 file(s) converted.  1 file(s) cancelled.");
+                EXPECT_FALSE(Enabled(*dlg, 116));
+                EXPECT_TRUE(Enabled(*dlg, 106));
+            }
+        }
+    }
+}
+
+// Blank lines are skipped and counted, a position that is no place on Earth is written
+// without one and counts the file as failed, and a survey over two UTM zones gets a plain
+// warning line that counts as nothing.
+TEST_F(Dialog, BlankLinesInvalidPositionsAndZoneWarning)
+{
     CZeltoConverterDlg dlg;
     ScriptedChooser chooser(dlg);
-    Choose(dlg, chooser, csv);
-    // Cancel as soon as the first progress of the file arrives.
-    OnFirstMessage cancel(dlg, WM_PERCENTDONE, [&] { Button(dlg, 116)->click(); });
+    const std::string rec = ",,8.00,8.45,,,,,,,,,,,,0.00,,,,,,,,,,,,,,,,N 32\xC2\xB0" "42\xE2\x80\xB2" "36.00\xE2\x80\xB3,";
+    const std::string tail = ",,06/12/2026,09:30:00.00,1,,1.20,\r\n";
+    const std::string west117 = "W 117\xC2\xB0" "10\xE2\x80\xB2" "48.00\xE2\x80\xB3";
+    const std::string west114 = "W 113\xC2\xB0" "59\xE2\x80\xB2" "00.00\xE2\x80\xB3";
+    Choose(dlg, chooser, work.write("cross.csv", "titles\r\n" + rec + west117 + tail + "\r\n" + rec + west114 + tail));
     ASSERT_TRUE(ConvertAndWait(dlg));
-    ASSERT_TRUE(cancel.m_done);
-
-    ASSERT_EQ(dlg.Messages().size(), 1);
-    const QString last = dlg.Messages().constLast();
-    ASSERT_TRUE(last.startsWith("long_survey.csv  CSV Records: ")) << last.toStdString();
-    const int written = last.mid(QStringLiteral("long_survey.csv  CSV Records: ").size()).toInt();
-    EXPECT_LT(written, kRecords);
-    EXPECT_EQ(EdtRecordCount(work.file("long_survey.EDT")), std::to_string(written));
+    QStringList m = dlg.Messages();
+    ASSERT_EQ(m.size(), 2) << m.join('|').toStdString();
+    EXPECT_EQ(m[0], "cross.csv  CSV Records: 2, 1 blank line(s) skipped");
+    EXPECT_EQ(m[1].toStdString(), "Warning: the records fall in UTM zones 11, 12; the zone first changes at " +
+                                      work.file("cross.csv") +
+                                      " line 4. Each record is in the grid of its own zone; a project geodesy "
+                                      "definition gives one fixed grid.");
     EXPECT_EQ(dlg.RunSummary(), "1 file(s) converted.");
-    EXPECT_FALSE(Enabled(dlg, 116));
-    EXPECT_TRUE(Enabled(dlg, 106));
+
+    Choose(dlg, chooser, work.write("bad.csv", "titles\r\n" + rec + "Einf\xC2\xB0" + tail));
+    ASSERT_TRUE(ConvertAndWait(dlg));
+    m = dlg.Messages();
+    ASSERT_EQ(m.size(), 2) << m.join('|').toStdString();
+    EXPECT_EQ(m[0].toStdString(), "**>> bad : Invalid position. " + work.file("bad.csv") + " line 2: N 32\xC2\xB0" "42\xE2\x80\xB2" "36.00\xE2\x80\xB3, Einf\xC2\xB0 <<**");
+    EXPECT_EQ(m[1], "bad.csv  CSV Records: 1");
+    EXPECT_EQ(dlg.RunSummary(), "0 file(s) converted,  1 file(s) NOT converted.");
 }
 
 TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
@@ -245,7 +307,8 @@ TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
     Choose(dlg, chooser, work.file("gone.csv"));
     ASSERT_TRUE(ConvertAndWait(dlg));
     ASSERT_EQ(dlg.Messages().size(), 1);
-    EXPECT_EQ(dlg.Messages()[0], "**>> gone : Failed to open CSV file. <<**");
+    EXPECT_EQ(dlg.Messages()[0].toStdString(),
+              "**>> gone : Failed to open CSV file. " + work.file("gone.csv") + ": No such file or directory <<**");
     EXPECT_EQ(dlg.FailedFiles(), 1);
     EXPECT_EQ(dlg.RunSummary(), "0 file(s) converted,  1 file(s) NOT converted.");
 
@@ -254,7 +317,9 @@ TEST_F(Dialog, FileThatCannotBeOpenedGivesOneErrorLineAndNoSummaryLine)
     Choose(dlg, chooser, empty);
     ASSERT_TRUE(ConvertAndWait(dlg));
     ASSERT_EQ(dlg.Messages().size(), 1);
-    EXPECT_EQ(dlg.Messages()[0], "**>> empty : Failed to parse CSV file. <<**");
+    EXPECT_EQ(dlg.Messages()[0].toStdString(),
+              "**>> empty : Failed to parse CSV file. " + empty + ": the file is empty <<**");
+    EXPECT_FALSE(std::filesystem::exists(work.file("empty.EDT")));
 }
 
 TEST_F(Dialog, AFileFailingOnManyRecordsCountsAsOneFailedFile)
@@ -321,6 +386,9 @@ TEST_F(Dialog, FailingDefinitionFileStopsTheRunBeforeItStarts)
     QCoreApplication::processEvents();
     ASSERT_FALSE(dlg.Messages().isEmpty());
     EXPECT_TRUE(dlg.Messages()[0].startsWith("**>> harbour_survey : ")) << dlg.Messages()[0].toStdString();
+    // A missing definition file says so with the system's reason.
+    ASSERT_EQ(dlg.Messages().size(), 2);
+    EXPECT_EQ(dlg.Messages()[1], "No such file or directory <<**");
 }
 
 TEST_F(Dialog, PlaceholderKeepsTheEllipsoidInForce)

@@ -54,7 +54,8 @@ TEST(BadInput, BinaryGarbageGivesWellFormedRecords) {
     TempDir dir;
     Outcome r = Convert(dir, "garbage", bytes);
     EXPECT_EQ(r.result, S_OK) << r.error;
-    EXPECT_EQ(r.records, LinesOf(bytes) - 1);
+    EXPECT_EQ(r.records + r.skipped, LinesOf(bytes) - 1);
+    EXPECT_GT(r.skipped, 0);
     EXPECT_EQ(r.edt.problem, "");
     EXPECT_EQ(static_cast<int>(r.edt.records.size()), r.records);
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"garbage.csv", "garbage.EDT"}));
@@ -63,11 +64,12 @@ TEST(BadInput, BinaryGarbageGivesWellFormedRecords) {
 TEST(BadInput, FiveMegabyteLines) {
     TempDir dir;
     const std::string big(5u << 20, '9');
-    // No comma at all: one record, nothing decoded but the origin's position.
+    // No comma at all: one record without a position, so nothing is decoded.
     Outcome r = Convert(dir, "plain", "titles\n" + std::string(5u << 20, 'x') + "\n");
     ASSERT_EQ(r.result, S_OK) << r.error;
     ASSERT_EQ(r.edt.records.size(), 1u);
-    EXPECT_EQ(r.edt.records[0], ",166021.44,0.00" + std::string(36, ','));
+    EXPECT_EQ(r.edt.records[0], std::string(38, ','));
+    EXPECT_EQ(r.error, "Invalid position. " + dir.file("plain.csv") + " line 2: no position");
     // A 5 MB number reads as atof reads it: beyond a double, so infinite.
     r = Convert(dir, "number", "titles\n,," + big + ",1,\n");
     ASSERT_EQ(r.result, S_OK) << r.error;
@@ -114,8 +116,72 @@ TEST(BadInput, PositionSignsCutShort) {
     TempDir dir;
     Outcome r = Convert(dir, "cut", bytes);
     ASSERT_EQ(r.result, S_OK) << r.error;
-    EXPECT_EQ(r.records, n);
+    EXPECT_EQ(r.records, n - 1);  // the line of empty texts is only commas: skipped
+    EXPECT_EQ(r.skipped, 1);
     EXPECT_EQ(r.edt.problem, "");
+}
+
+// A position is written only when it is a place on Earth: finite parts, minutes and
+// seconds below 60, latitude within 90 and longitude within 180 degrees. Any other
+// record keeps its line but not a made-up position, and its error names the file, the
+// line and the texts; the file still converts.
+TEST(BadInput, PositionsThatAreNoPlaceOnEarthAreNotWritten) {
+    const std::string n32 = "N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3";
+    const std::string w117 = "W 117\xC2\xB0" "12\xE2\x80\xB2" "00.00\xE2\x80\xB3";
+    auto dms = [](const std::string& h, const std::string& d, const std::string& m, const std::string& s) {
+        return h + " " + d + "\xC2\xB0" + m + "\xE2\x80\xB2" + s + "\xE2\x80\xB3";
+    };
+    const struct { std::string lat, lon; bool place; } cases[] = {
+        {n32, w117, true},
+        {"\"" + n32 + "\"", w117, true},
+        {dms("X", "99", "99", "96.29"), w117, false},  // minutes and seconds beyond 59
+        {n32, "Einf\xC2\xB0", false},
+        {dms("N", "90", "0", "0"), w117, true},
+        {dms("S", "90", "0", "0.01"), w117, false},
+        {n32, dms("E", "180", "0", "0"), true},
+        {n32, dms("W", "180", "0", "0.01"), false},
+        {dms("N", "32", "60", "0"), w117, false},
+        {dms("N", "32", "59", "60"), w117, false},
+        {dms("N", "32", "59", "59.99"), w117, true},
+        {dms("N", "32", "-5", "0"), w117, false},
+        {dms("N", "abc", "0", "0"), w117, false},
+        {dms("N", "nan", "0", "0"), w117, false},
+        {dms("N", "1e400", "0", "0"), w117, false},
+        {"N 91", w117, false},
+        {n32, "E 1", true},
+        {"32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3", w117, false},  // no hemisphere letter
+        {dms("n", "32", "45", "30.50"), w117, true},                      // a letter: south, as always
+        {"", w117, false},
+    };
+    std::string bytes = "titles\n";
+    for (const auto& k : cases) bytes += std::string(31, ',') + k.lat + "," + k.lon + ",\n";
+    TempDir dir;
+    kit::Wired<> w;
+    const std::string csv = dir.write("p.csv", bytes);
+    const kit::Outcome r = kit::Convert(w.c, csv);
+    ASSERT_EQ(r.result, S_OK) << r.error;
+    const kit::EdtImage edt = kit::ReadEdt(TempDir::read(dir.file("p.EDT")));
+    ASSERT_EQ(edt.problem, "");
+    ASSERT_EQ(edt.records.size(), std::size(cases));
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& k = cases[i];
+        EXPECT_EQ(kit::Field(edt.records[i], 2).empty(), !k.place) << i;
+        EXPECT_EQ(kit::Field(edt.records[i], 3).empty(), !k.place) << i;
+        if (!k.place) expected.push_back("Invalid position. " + csv + " line " + std::to_string(i + 2) + ": " + k.lat + ", " + k.lon);
+    }
+    EXPECT_EQ(w.rec.errors, expected);
+
+    // Past a hundred, the further errors of a file are counted in one last message.
+    std::string many = "titles\n";
+    for (int i = 0; i < 150; ++i) many += std::string(31, ',') + "N 95," + w117 + ",\n";
+    kit::Wired<> w2;
+    const kit::Outcome m = kit::Convert(w2.c, dir.write("m.csv", many));
+    EXPECT_EQ(m.result, S_OK);
+    EXPECT_EQ(m.records, 150);
+    ASSERT_EQ(w2.rec.errors.size(), 101u);
+    EXPECT_EQ(w2.rec.errors.back(), "Invalid position. " + dir.file("m.csv") +
+                                        ": 50 further record(s) with a position that is invalid or that the projection refuses");
 }
 
 TEST(BadInput, InputThatIsAFolder) {
@@ -125,7 +191,7 @@ TEST(BadInput, InputThatIsAFolder) {
     EXPECT_EQ(w.c.ReadZeltoFile(dir.file("folder.csv")), E_FAIL);
     std::string text;
     w.c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to open CSV file.");
+    EXPECT_EQ(text, "Failed to open CSV file. " + dir.file("folder.csv") + ": Is a directory");
     EXPECT_EQ(w.c.WriteQVXFile(""), E_FAIL);
     EXPECT_FALSE(std::filesystem::exists(dir.file("folder.EDT")));
 }
@@ -137,7 +203,7 @@ namespace {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit rl{limit, limit};
     if (setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(10);
-    kit::ExitWhenConversionFails(csv, "Failed to write record to file.");
+    kit::ExitWhenConversionFails(csv, "Failed to write record to file. " + kit::EdtPathFor(csv) + ": File too large");
 }
 }  // namespace
 
@@ -145,30 +211,27 @@ TEST(BadInputDeathTest, FullDiskFailsTheConversion) {
     GTEST_FLAG_SET(death_test_style, "fast");  // the child converts in this test's folder
     TempDir dir;
     const std::string csv = dir.write("full.csv", Survey(2000, "\n"));
-    // Mid-file: the records written so far stay.
+    // Mid-file, inside the header, and a single record that only fails when the file is
+    // closed: each fails, and a failed conversion leaves no part of an .EDT, nor its
+    // temporary. An existing .EDT stays as it was.
+    dir.write("full.EDT", "earlier conversion");
     EXPECT_EXIT(ConvertUnderSizeLimit(csv, 64 * 1024), testing::ExitedWithCode(0), "");
-    const std::string edt = TempDir::read(dir.file("full.EDT"));
-    EXPECT_LE(edt.size(), 64u * 1024u);
-    EXPECT_EQ(edt.substr(0, 12), "FTP ALL 2\r\r\n");
-    // Inside the header: the short file is still refused, not reported as written.
     EXPECT_EXIT(ConvertUnderSizeLimit(csv, 200), testing::ExitedWithCode(0), "");
-    EXPECT_LE(TempDir::read(dir.file("full.EDT")).size(), 200u);
-    // A single record that only fails when the file is closed.
+    EXPECT_EQ(TempDir::read(dir.file("full.EDT")), "earlier conversion");
     const std::string one = dir.write("one.csv", Survey(1, "\n"));
     EXPECT_EXIT(ConvertUnderSizeLimit(one, 650), testing::ExitedWithCode(0), "");
-    EXPECT_EQ(Listing(dir), (std::set<std::string>{"full.csv", "full.EDT", "one.csv", "one.EDT"}));
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"full.csv", "full.EDT", "one.csv"}));
 }
 
-TEST(BadInput, DeviceWithNoSpaceFailsTheConversion) {
+// An .EDT name that is a link to a device is refused before anything is written.
+TEST(BadInput, OutputNameLinkedToADeviceIsRefused) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
-    for (int records : {1, 500}) {
-        const std::string name = "r" + std::to_string(records);
-        std::filesystem::create_symlink("/dev/full", dir.file(name + ".EDT"));
-        Outcome r = Convert(dir, name, Survey(records, "\n"), false);  // /dev/full reads as endless zeros
-        EXPECT_EQ(r.result, E_FAIL) << records;
-        EXPECT_EQ(r.error, "Failed to write record to file.") << records;
-    }
+    std::filesystem::create_symlink("/dev/full", dir.file("r.EDT"));
+    Outcome r = Convert(dir, "r", Survey(3, "\n"), false);  // /dev/full reads as endless zeros
+    EXPECT_EQ(r.result, E_FAIL);
+    EXPECT_EQ(r.error, "Failed to open Bramix file. " + dir.file("r.EDT") + ": Not a regular file");
+    EXPECT_TRUE(kit::NoTemporaryLeft(dir));
 }
 
 TEST(BadInputDeathTest, UnwritableOutputFolder) {
@@ -179,7 +242,9 @@ TEST(BadInputDeathTest, UnwritableOutputFolder) {
     fs::permissions(csv, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                     fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    EXPECT_EXIT((kit::BecomeOtherUser(), kit::ExitWhenConversionFails(csv, "Failed to open Bramix file.")),
+    // The message names the .EDT that could not be made and the system's reason.
+    EXPECT_EXIT((kit::BecomeOtherUser(),
+                 kit::ExitWhenConversionFails(csv, "Failed to open Bramix file. " + dir.file("ro.EDT") + ": Permission denied")),
                 testing::ExitedWithCode(0), "");
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"ro.csv"}));
 }

@@ -29,6 +29,10 @@ public:
         {
             std::lock_guard<std::mutex> lock(m);
             messages.push_back({message, wParam, lParam});
+            if (message == WM_CONVERTERERROR && source != nullptr) {
+                errors.emplace_back();
+                source->GetLastError(errors.back());
+            }
         }
         if (message == WM_PERCENTDONE && onProgress) onProgress();
     }
@@ -47,6 +51,8 @@ public:
     }
     std::mutex m;
     std::vector<Msg> messages;
+    const CZeltoQvxConverter* source = nullptr;  // when set, each error's text is kept in `errors`
+    std::vector<std::string> errors;
     std::function<void()> onProgress;
 };
 
@@ -54,7 +60,10 @@ public:
 // (the recorder outlives the converter).
 template <typename Converter = CZeltoQvxConverter>
 struct Wired {
-    Wired() { c.put_AppMessageWnd(&rec); }
+    Wired() {
+        c.put_AppMessageWnd(&rec);
+        rec.source = &c;
+    }
     Recorder rec;
     Converter c;
 };
@@ -86,6 +95,9 @@ public:
     }
     double Pos(std::string text) { return ConvertPosString(text); }
 };
+
+// The .EDT path the converter derives from an input path.
+inline std::string EdtPathFor(const std::string& csv) { return EdtPathForInput(csv); }
 
 // Sum of the bytes of a text, each taken as a signed 8-bit number.
 inline std::int32_t SignedSum(const std::string& s) {
@@ -174,7 +186,9 @@ inline std::set<std::string> Listing(const TempDir& dir) {
 struct Outcome {
     long result = 0;
     int records = 0;
+    int skipped = 0;  // blank lines
     std::string error;
+    std::string warning;
 };
 
 // Reads and writes `csv` as the dialog does; `out` is handed to WriteQVXFile as given.
@@ -183,16 +197,26 @@ inline Outcome Convert(CZeltoQvxConverter& c, const std::string& csv, const std:
     r.result = c.ReadZeltoFile(csv);
     if (r.result == S_OK) r.result = c.WriteQVXFile(out);
     r.records = c.get_CSVRecords();
+    r.skipped = c.get_SkippedLines();
     c.GetLastError(r.error);
+    c.GetLastWarning(r.warning);
     return r;
 }
 
-// In a death test's child: exits 0 when converting `csv` fails with `text` and one
-// error message.
+// In a death test's child: exits 0 when converting `csv` fails with one error message
+// that starts with `text` (the sentence, or the sentence with its path and reason).
 [[noreturn]] inline void ExitWhenConversionFails(const std::string& csv, const std::string& text) {
     Wired<> w;
     const Outcome r = Convert(w.c, csv);
-    _exit(r.result == E_FAIL && r.error == text && w.rec.Count(WM_CONVERTERERROR) == 1 ? 0 : 1);
+    _exit(r.result == E_FAIL && r.error.starts_with(text) && w.rec.Count(WM_CONVERTERERROR) == 1 ? 0 : 1);
+}
+
+// The temporaries a conversion writes start with a full stop: none may be left in `dir`.
+inline bool NoTemporaryLeft(const TempDir& dir) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        if (entry.path().filename().string().starts_with(".") && entry.path().filename().string().find(".EDT.") != std::string::npos)
+            return false;
+    return true;
 }
 
 // In a child: becomes nobody when run as root, who could read and write anything.

@@ -103,11 +103,12 @@ TEST(ParseCSVLine, TheWorkedRecord) {
     EXPECT_EQ(joined, std::string(",") + kit::kRecordText + ",");
 }
 
-TEST(ParseCSVLine, EmptyLineStillProjectsTheOrigin) {
+// A line without a position gets no made-up one: easting and northing stay empty.
+TEST(ParseCSVLine, LineWithoutAPositionLeavesEastingAndNorthingEmpty) {
     Peer p;
     std::string joined;
     for (const auto& f : p.Parse("").fields) joined += f;
-    EXPECT_EQ(joined, ",,166021.44,0.00," + std::string(36, ','));
+    EXPECT_EQ(joined, std::string(40, ','));
 }
 
 TEST(ParseCSVLine, ColumnsReachedAndColumnsEmpty) {
@@ -127,7 +128,7 @@ TEST(ParseCSVLine, ColumnsReachedAndColumnsEmpty) {
     auto empty = p.Parse(Line({}));
     EXPECT_EQ(empty.fields[4], "00:00:00.000,");
     EXPECT_EQ(empty.fields[23], "0,");
-    EXPECT_EQ(empty.fields[2], "166021.44,");
+    EXPECT_EQ(empty.fields[2], ",");  // an empty position is no position
     EXPECT_EQ(p.m_strDate, "");
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 using kit::Peer;
 using kit::Survey;
@@ -25,37 +26,71 @@ protected:
     Peer c;
 };
 
+// The .EDT lies beside its input: the file name up to its last full stop (never a
+// folder's), or the whole name when it has none.
 TEST_F(Output, NamesDerivedFromTheInput) {
-    dir.write("survey.csv", Survey(1));
-    EXPECT_EQ(ConvertFile(dir.file("survey.csv")), S_OK);
-    EXPECT_EQ(c.m_strOutFile, dir.file("survey.EDT"));
-    EXPECT_TRUE(std::filesystem::exists(dir.file("survey.EDT")));
-    // The last full stop counts, even in a folder name.
     std::filesystem::create_directory(dir.file("data.old"));
-    dir.write("data.old/survey", Survey(1));
-    EXPECT_EQ(ConvertFile(dir.file("data.old/survey")), S_OK);
-    EXPECT_EQ(c.m_strOutFile, dir.file("data.EDT"));
-    EXPECT_TRUE(std::filesystem::exists(dir.file("data.EDT")));
-    dir.write("two.dots.csv", Survey(1));
-    EXPECT_EQ(ConvertFile(dir.file("two.dots.csv")), S_OK);
-    EXPECT_EQ(c.m_strOutFile, dir.file("two.dots.EDT"));
-    // No full stop anywhere: the output is ".EDT" in the current folder.
-    const auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    dir.write("survey", Survey(1));
-    const long r = ConvertFile("survey");
-    std::filesystem::current_path(cwd);
-    EXPECT_EQ(r, S_OK);
-    EXPECT_EQ(c.m_strOutFile, ".EDT");
-    EXPECT_TRUE(std::filesystem::exists(dir.file(".EDT")));
+    std::filesystem::create_directory(dir.file("x"));
+    dir.write("data.EDT", "unrelated");
+    const struct { const char* input; const char* output; } cases[] = {
+        {"survey.csv", "survey.EDT"},
+        {"data.old/survey", "data.old/survey.EDT"},
+        {"x/survey", "x/survey.EDT"},
+        {"two.dots.csv", "two.dots.EDT"},
+        {"data.old/a.b.txt", "data.old/a.b.EDT"},
+    };
+    for (const auto& k : cases) {
+        dir.write(k.input, Survey(1));
+        EXPECT_EQ(ConvertFile(dir.file(k.input)), S_OK) << k.input;
+        EXPECT_EQ(c.m_strOutFile, dir.file(k.output)) << k.input;
+        EXPECT_EQ(EdtPathForInput(dir.file(k.input)), dir.file(k.output)) << k.input;
+        EXPECT_EQ(Edt(k.output).records.size(), 1u) << k.input;
+    }
+    EXPECT_EQ(TempDir::read(dir.file("data.EDT")), "unrelated");
+    // A relative name without a folder or a full stop: beside it in the current folder.
+    EXPECT_EQ(EdtPathForInput("survey"), "survey.EDT");
+    EXPECT_EQ(EdtPathForInput("./.hidden"), "./.EDT");
+}
+
+// An input whose .EDT would be the input itself, by name in any letter case or through a
+// link, is refused before anything is written; the input stays whole.
+TEST_F(Output, InputIsNeverItsOwnOutput) {
+    const std::string survey = Survey(2);
+    dir.write("same.EDT", survey);
+    dir.write("Case.edt", survey);
+    dir.write("real.csv", survey);
+    std::filesystem::create_symlink(dir.file("real.csv"), dir.file("linked.EDT"));
+    std::filesystem::create_symlink(dir.file("real.csv"), dir.file("linked"));  // linked -> linked.EDT -> real.csv
+    for (const char* name : {"same.EDT", "Case.edt", "linked"}) {
+        rec.messages.clear();
+        EXPECT_EQ(ConvertFile(dir.file(name)), E_FAIL) << name;
+        std::string text;
+        c.GetLastError(text);
+        EXPECT_EQ(text, "Failed to open Bramix file. " + EdtPathForInput(dir.file(name)) +
+                            ": the output would replace its own input") << name;
+        EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1) << name;
+    }
+    for (const char* name : {"same.EDT", "Case.edt", "real.csv"}) EXPECT_EQ(TempDir::read(dir.file(name)), survey) << name;
+    EXPECT_TRUE(kit::NoTemporaryLeft(dir));
 }
 
 TEST_F(Output, AnExistingEdtIsReplaced) {
     dir.write("a.EDT", std::string(100000, 'z'));
+    std::filesystem::permissions(dir.file("a.EDT"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ASSERT_EQ(ConvertFile(dir.write("a.csv", Survey(2))), S_OK);
     const auto img = Edt("a.EDT");
     EXPECT_EQ(img.problem, "");
     EXPECT_EQ(img.records.size(), 2u);
+    // The replaced file keeps its permissions; nothing but the two files is left.
+    EXPECT_EQ(std::filesystem::status(dir.file("a.EDT")).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(kit::Listing(dir), (std::set<std::string>{"a.csv", "a.EDT"}));
+    // An .EDT name that is a link stays a link; the file it names takes the records.
+    dir.write("elsewhere.dat", "old");
+    std::filesystem::create_symlink(dir.file("elsewhere.dat"), dir.file("b.EDT"));
+    ASSERT_EQ(ConvertFile(dir.write("b.csv", Survey(3))), S_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("b.EDT")));
+    EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("elsewhere.dat"))).records.size(), 3u);
 }
 
 // The worked harbour record: fixed header, TND, OFF 1, EOH 28158, the record ending 4162.
@@ -93,16 +128,16 @@ TEST_F(Output, WorkedExampleHeaderAndRecordBytes) {
 
 TEST_F(Output, SparseRecordAndSignedChecksum) {
     // Column 4 carries a 0xB0 byte: it reaches the header's TND line and counts -80.
-    // The second record ends before column 2: only easting and northing are filled.
+    // The second record ends before column 2 and has no position: every field is empty.
     const std::string first = ",,,,\xB0" + std::string(29, ',') + ",";
-    ASSERT_EQ(ConvertFile(dir.write("s.csv", "titles\n" + first + "\n,\n")), S_OK);
+    ASSERT_EQ(ConvertFile(dir.write("s.csv", "titles\n" + first + "\nx,\n")), S_OK);
     const auto img = Edt("s.EDT");
     ASSERT_EQ(img.problem, "");
     EXPECT_EQ(img.header[8], "TND  \xB0");  // column 35 not reached: no time
     ASSERT_EQ(img.records.size(), 2u);
     EXPECT_EQ(kit::Field(img.records[0], 5), "0.00");  // present but empty
     EXPECT_EQ(kit::Field(img.records[0], 27), "0.00");
-    EXPECT_EQ(img.records[1], ",166021.44,0.00" + std::string(36, ','));
+    EXPECT_EQ(img.records[1], std::string(38, ','));
 }
 
 // One converter object, two files: the second file's header shows its own date and

@@ -67,6 +67,7 @@ public:
 
 struct Outcome : kit::Outcome {
     int errorPosts = 0;
+    std::string csv;
 };
 
 // A whole conversion of `bytes` (also written to a file, which the stand-in stream
@@ -79,6 +80,8 @@ Outcome Convert(const std::string& name, const std::string& bytes, std::size_t f
     Outcome o;
     static_cast<kit::Outcome&>(o) = kit::Convert(w.c, csv, csv);
     o.errorPosts = w.rec.Count(WM_CONVERTERERROR);
+    o.csv = csv;
+    EXPECT_TRUE(kit::NoTemporaryLeft(dir));
     return o;
 }
 
@@ -99,7 +102,7 @@ TEST(ReadError, FailureAnywhereFailsTheConversion) {
     for (const auto& c : cases) {
         o = Convert("cut.csv", bytes, c.failAt);
         EXPECT_EQ(o.result, E_FAIL) << c.failAt;
-        EXPECT_EQ(o.error, "Failed to parse CSV file.") << c.failAt;
+        EXPECT_EQ(o.error, "Failed to parse CSV file. " + o.csv + ": Input/output error") << c.failAt;
         EXPECT_EQ(o.errorPosts, 1) << c.failAt;
         EXPECT_GE(o.records, c.minRecords) << c.failAt;
         EXPECT_LE(o.records, c.maxRecords) << c.failAt;

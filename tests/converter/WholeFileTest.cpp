@@ -52,12 +52,42 @@ TEST(WholeFile, TitleOnlyAndEmptyInputs) {
     // Without a first record there is nothing to fill the header from: the
     // .EDT file is created empty.
     EXPECT_TRUE(TempDir::read(dir.file("t.EDT")).empty());
-    // An empty file: no first line to read; reported, not a crash.
+    // An empty file: no first line to read; reported, not a crash, and no .EDT left.
     ASSERT_EQ(c.ReadZeltoFile(dir.write("e.csv", "")), S_OK);
     EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
     std::string text;
     c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to parse CSV file.");
+    EXPECT_EQ(text, "Failed to parse CSV file. " + dir.file("e.csv") + ": the file is empty");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("e.EDT")));
+    EXPECT_TRUE(kit::NoTemporaryLeft(dir));
+}
+
+// Lines without content are no records: skipped and counted. The header takes the first
+// record's time and date. Records in two UTM zones give a warning, not an error.
+TEST(WholeFile, BlankLinesSkippedAndZoneChangeWarned) {
+    TempDir dir;
+    Wired w;
+    std::string east = kit::kRecord;
+    east.replace(east.find("W 117"), 5, "W 113");
+    const std::string csv = dir.write("z.csv", "titles\r\n\r\n  \t\r\n,, ,\r\n" + std::string(kit::kRecord) + "\r\n" +
+                                                  kit::kRecord + "\r\n\r\n" + east + "\r\n");
+    const kit::Outcome r = kit::Convert(w.c, csv);
+    EXPECT_EQ(r.result, S_OK);
+    EXPECT_EQ(r.records, 3);
+    EXPECT_EQ(r.skipped, 4);
+    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
+    EXPECT_EQ(w.rec.Count(WM_PERCENTDONE), 3);
+    EXPECT_EQ(r.warning, "Warning: the records fall in UTM zones 11, 12; the zone first changes at " + csv +
+                             " line 8. Each record is in the grid of its own zone; a project geodesy definition "
+                             "gives one fixed grid.");
+    const kit::EdtImage img = kit::ReadEdt(TempDir::read(dir.file("z.EDT")));
+    ASSERT_EQ(img.problem, "");
+    EXPECT_EQ(img.header[8], "TND 16:58:03 09/13/2011");
+    ASSERT_EQ(img.records.size(), 3u);
+    EXPECT_EQ(img.records[0], kit::kRecordText);
+    // One zone: no warning, and none is carried over from the file before.
+    EXPECT_EQ(kit::Convert(w.c, dir.write("one.csv", Survey(3))).warning, "");
+    EXPECT_EQ(w.c.get_SkippedLines(), 0);
 }
 
 TEST(WholeFile, MissingInputAndUnwritableOutputAreReported) {
@@ -67,14 +97,14 @@ TEST(WholeFile, MissingInputAndUnwritableOutputAreReported) {
     std::string text;
     EXPECT_EQ(c.ReadZeltoFile(dir.file("nope.csv")), E_FAIL);
     c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to open CSV file.");
+    EXPECT_EQ(text, "Failed to open CSV file. " + dir.file("nope.csv") + ": No such file or directory");
     EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
 
     ASSERT_EQ(c.ReadZeltoFile(dir.write("a.csv", Survey(2))), S_OK);
     std::filesystem::create_directory(dir.file("a.EDT"));  // the output name is taken by a folder
     EXPECT_EQ(c.WriteQVXFile(""), E_FAIL);
     c.GetLastError(text);
-    EXPECT_EQ(text, "Failed to open Bramix file.");
+    EXPECT_EQ(text, "Failed to open Bramix file. " + dir.file("a.EDT") + ": Is a directory");
 }
 
 TEST(WholeFile, CancelFromAnotherThreadEndsWithTheRecordsSoFar) {

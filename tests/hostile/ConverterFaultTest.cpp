@@ -112,12 +112,16 @@ TEST(ConverterFault, InputDeletedReplacedOrEmptiedAfterTheCheck) {
         EXPECT_EQ(w.c.WriteQVXFile(""), E_FAIL) << change;
         std::string text;
         w.c.GetLastError(text);
-        EXPECT_EQ(text, change == Empty ? "Failed to parse CSV file." : "Failed to open CSV file.") << change;
+        const char* expected[] = {"Failed to open CSV file. %s: No such file or directory",
+                                  "Failed to open CSV file. %s: Is a directory",
+                                  "Failed to parse CSV file. %s: the file is empty"};
+        std::string want = expected[change];
+        want.replace(want.find("%s"), 2, csv);
+        EXPECT_EQ(text, want) << change;
         EXPECT_EQ(w.c.get_CSVRecords(), 0);
         EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
-        if (change != Empty) {
-            EXPECT_FALSE(fs::exists(dir.file("late.EDT"))) << change;
-        }
+        EXPECT_FALSE(fs::exists(dir.file("late.EDT"))) << change;
+        EXPECT_TRUE(kit::NoTemporaryLeft(dir)) << change;
     }
 }
 
@@ -128,17 +132,30 @@ TEST(ConverterCancel, BeforeARunIsForgotten) {
     EXPECT_EQ(Convert(w.c, dir.write("b.csv", Survey(50))).records, 50);
 }
 
+// A cancelled run keeps its header and records only where no .EDT of that name
+// existed; an existing one is never replaced by the part. Either way: S_OK, the count,
+// and no temporary left.
 TEST(ConverterCancel, DuringARunStopsAfterTheCurrentRecord) {
-    TempDir dir;
-    Wired w;
-    const Outcome r = ConvertCancellingAt(w, dir, "d.csv", 500, 10);
-    EXPECT_EQ(r.result, S_OK);
-    EXPECT_EQ(r.records, 10);
-    const kit::EdtImage e = Edt(dir, "d.EDT");
-    EXPECT_EQ(e.problem, "");
-    EXPECT_EQ(e.header.size(), 21u);
-    EXPECT_EQ(e.records.size(), 10u);
-    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
+    for (const bool existing : {false, true}) {
+        TempDir dir;
+        Wired w;
+        if (existing) dir.write("d.EDT", "earlier");
+        const Outcome r = ConvertCancellingAt(w, dir, "d.csv", 500, 10);
+        EXPECT_EQ(r.result, S_OK);
+        EXPECT_EQ(r.records, 10);
+        EXPECT_TRUE(w.c.get_Cancelled());
+        EXPECT_EQ(w.c.get_OutputKept(), !existing);
+        if (existing) {
+            EXPECT_EQ(TempDir::read(dir.file("d.EDT")), "earlier");
+        } else {
+            const kit::EdtImage e = Edt(dir, "d.EDT");
+            EXPECT_EQ(e.problem, "");
+            EXPECT_EQ(e.header.size(), 21u);
+            EXPECT_EQ(e.records.size(), 10u);
+        }
+        EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 0);
+        EXPECT_EQ(Listing(dir), (std::set<std::string>{"d.csv", "d.EDT"}));
+    }
 }
 
 // A request on the last record keeps every record, and one made after a run
@@ -147,6 +164,8 @@ TEST(ConverterCancel, OnTheLastRecordOrAfterARunLosesNothing) {
     TempDir dir;
     Wired w;
     EXPECT_EQ(ConvertCancellingAt(w, dir, "l.csv", 5, 5).records, 5);
+    EXPECT_FALSE(w.c.get_Cancelled());  // nothing was left to stop: a complete conversion
+    EXPECT_TRUE(w.c.get_OutputKept());
     w.c.put_Cancel();
     w.c.put_Cancel();
     const Outcome r = Convert(w.c, dir.write("a2.csv", Survey(30)));
@@ -200,7 +219,8 @@ TEST(ConverterThreads, ErrorTextReadWhileAnotherThreadFails) {
     std::filesystem::create_directory(dir.file("x.EDT"));  // x.csv cannot get its output
     const std::string noOutput = dir.write("x.csv", Survey(2));
     Wired w;
-    const std::set<std::string> known = {"", "Failed to open CSV file.", "Failed to open Bramix file."};
+    const std::set<std::string> known = {"", "Failed to open CSV file. " + dir.file("missing.csv") + ": No such file or directory",
+                                         "Failed to open Bramix file. " + dir.file("x.EDT") + ": Is a directory"};
     std::atomic<bool> stop{false};
     std::atomic<int> unknown{0};
     std::thread reader([&] {
@@ -266,12 +286,12 @@ TEST(ConverterPaths, NamesOf255And256CharactersAndPathsOf4096) {
     const std::string shortExt = std::string(253, 'b') + ".c";
     r = Convert(w.c, dir.write(shortExt, Survey(3)));
     EXPECT_EQ(r.result, E_FAIL);
-    EXPECT_EQ(r.error, "Failed to open Bramix file.");
+    EXPECT_EQ(r.error, "Failed to open Bramix file. " + dir.file(std::string(253, 'b') + ".EDT") + ": File name too long");
 
     // A name of 256 characters cannot exist: the input does not open.
     r = Convert(w.c, dir.file(std::string(252, 'c') + ".csv"));
     EXPECT_EQ(r.result, E_FAIL);
-    EXPECT_EQ(r.error, "Failed to open CSV file.");
+    EXPECT_EQ(r.error, "Failed to open CSV file. " + dir.file(std::string(252, 'c') + ".csv") + ": File name too long");
 
     // A path of 4096 characters (and longer) is beyond what the system opens.
     std::string deep = dir.path().string();
@@ -283,7 +303,7 @@ TEST(ConverterPaths, NamesOf255And256CharactersAndPathsOf4096) {
     EXPECT_EQ(r.result, E_FAIL);
     r = Convert(w.c, deep + std::string(10000, 'e'));
     EXPECT_EQ(r.result, E_FAIL);
-    EXPECT_EQ(r.error, "Failed to open CSV file.");
+    EXPECT_TRUE(r.error.starts_with("Failed to open CSV file. " + dir.path().string())) << r.error.substr(0, 60);
 
     EXPECT_EQ(Listing(dir), (std::set<std::string>{name255, std::string(251, 'a') + ".EDT", shortExt}));
 }
@@ -310,10 +330,9 @@ const char kHarbourDefinition[] =
 
 TEST(ConverterDefinition, DefinitionReplacedByAFolderBeforeTheRunReportsEveryRecord) {
     // The definition passed its test and is a folder when the run needs it:
-    // no handle opens, and each record says so ("Bad Bramix Geodesy.", the
-    // first record twice, as its line is read twice). The records are still
-    // written, as for any failed position; the file stays well formed and is
-    // the only one written.
+    // no handle opens, and each record says so ("Bad Bramix Geodesy." with the
+    // record's line and the folder's reason). The records are still written,
+    // without a position; the file stays well formed and is the only one written.
     TempDir dir;
     const std::string ini = dir.write("harbour.ini", kHarbourDefinition);
     Wired w;
@@ -323,11 +342,13 @@ TEST(ConverterDefinition, DefinitionReplacedByAFolderBeforeTheRunReportsEveryRec
     const Outcome r = Convert(w.c, dir.write("s.csv", Survey(50)));
     EXPECT_EQ(r.result, S_OK);
     EXPECT_EQ(r.records, 50);
-    EXPECT_EQ(r.error, "Bad Bramix Geodesy.");
-    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 51);
+    EXPECT_TRUE(r.error.starts_with("Bad Bramix Geodesy. " + dir.file("s.csv") + " line 51: N 32")) << r.error;
+    EXPECT_TRUE(r.error.ends_with(": " + ini + ": Is a directory")) << r.error;
+    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 50);
     const kit::EdtImage e = Edt(dir, "s.EDT");
     EXPECT_EQ(e.problem, "");
     EXPECT_EQ(e.records.size(), 50u);
+    EXPECT_EQ(e.records[49].substr(0, 3), ",,,");
     EXPECT_TRUE(fs::is_directory(ini));
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"harbour.ini", "s.csv", "s.EDT"}));
 }

@@ -51,10 +51,14 @@ TEST(ProjectModeCases, RecordThatCannotBeProjectedIsStillWrittenWithOneMessage) 
     c.put_AppMessageWnd(&rec);
     ASSERT_NO_FATAL_FAILURE(ConvertWithDefinition(c, ini, csv));
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
-    EXPECT_EQ(c.LastError(), "Failed GeoXY call.");
+    // The message names the file, the line and the position, then the library's reason.
+    EXPECT_EQ(c.LastError().rfind("Failed GeoXY call. " + csv + " line 4: N 90\xC2\xB0", 0), 0u) << c.LastError();
+    EXPECT_TRUE(c.LastError().ends_with(": Singularity")) << c.LastError();
     EXPECT_EQ(c.get_CSVRecords(), 4);
     const auto lines = EdtRecords(dir.file("s.EDT"));
     ASSERT_EQ(lines.size(), 4u);
+    // Written without a made-up position: easting and northing empty.
+    EXPECT_EQ(lines[2].substr(0, 3), ",,,");
     // The records around it are projected as usual.
     EXPECT_NEAR(std::strtod(kit::Field(lines[1], 2).c_str(), nullptr), 480000, 5000);
     EXPECT_NEAR(std::strtod(kit::Field(lines[3], 2).c_str(), nullptr), 481000, 5000);
@@ -98,7 +102,8 @@ TEST(ProjectModeCases, TestOpenLeavesNoHandleWhateverItsOutcome) {
                  // A missing geoid leaves a usable handle: the definition is accepted.
                  {geoid, true, nullptr},
                  {grid, false, "Unknown"},
-                 {dir.file("absent.ini"), false, "Invalid projection"}};
+                 {dir.file("absent.ini"), false, "No such file or directory"},
+                 {dir.path(), false, "Is a directory"}};
     for (const Case& k : cases) {
         std::string text = k.path;
         EXPECT_EQ(Peer::TestBramixGeodesy(text), k.ok) << k.path;

@@ -57,12 +57,12 @@ inline const char kHarbourGeodesy[] =
 inline std::string SurveyRecord(double latDeg, double lonDeg) {
     auto dms = [](double v, char pos, char neg) {
         const char h = v < 0 ? neg : pos;
-        v = std::fabs(v);
-        const int d = static_cast<int>(v);
-        const int m = static_cast<int>((v - d) * 60.0);
-        const double s = (v - d - m / 60.0) * 3600.0;
+        // Rounded to 0.0001 seconds first, so that seconds never read 60.0000.
+        const long long units = std::llround(std::fabs(v) * 3600.0 * 1e4);
+        const long long d = units / 36000000, m = units / 600000 % 60, s = units % 600000;
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%c %d\xC2\xB0%d\xE2\x80\xB2%.4f\xE2\x80\xB3", h, d, m, s);
+        std::snprintf(buf, sizeof buf, "%c %lld\xC2\xB0%lld\xE2\x80\xB2%lld.%04lld\xE2\x80\xB3", h, d, m, s / 10000,
+                      s % 10000);
         return std::string(buf);
     };
     return ",,8.00,8.45,,,,,,,,,,,,0.00,,,,,,,,,,,,,,,," + dms(latDeg, 'N', 'S') + "," + dms(lonDeg, 'E', 'W') +

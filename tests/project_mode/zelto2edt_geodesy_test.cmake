@@ -24,6 +24,6 @@ endif()
 
 execute_process(COMMAND ${TOOL} --quiet --geodesy missing.ini ${name}.csv WORKING_DIRECTORY ${WORK}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(rc EQUAL 0 OR NOT err MATCHES "Trying to open file:missing.ini\nInvalid projection")
+if(rc EQUAL 0 OR NOT err MATCHES "Trying to open file:missing.ini\nNo such file or directory")
   message(FATAL_ERROR "missing definition: exit ${rc}\n${out}\n${err}")
 endif()

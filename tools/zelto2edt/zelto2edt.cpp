@@ -17,8 +17,10 @@
 #include <numeric>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -28,8 +30,8 @@ const char kUsage[] =
     "       zelto2edt --list-ellipsoids | --help\n"
     "\n"
     "Converts each Zelto CSV FILE into the .EDT survey file beside it (the input's\n"
-    "name up to its last full stop, then \".EDT\"), one after another; a file that\n"
-    "fails does not stop the others. With -j N, N worker threads convert the files\n"
+    "file name up to its last full stop, then \".EDT\"), one after another; a file\n"
+    "that fails does not stop the others and leaves an existing .EDT as it was. With -j N, N worker threads convert the files\n"
     "side by side; the .EDT files, the summary lines and their order, the messages\n"
     "and the exit status are the same as without it.\n"
     "\n"
@@ -43,17 +45,43 @@ const char kUsage[] =
     "                        files that write or read the same .EDT file stay in order\n"
     "  --list-ellipsoids     print the ellipsoid table and exit\n"
     "\n"
-    "Prints \"NAME  CSV Records: N\" per file; errors go to standard error.\n"
-    "Exit status: 0 all files converted without an error, 1 an error was reported, 2 usage.\n";
+    "Prints \"NAME  CSV Records: N\" per converted file (with \", K blank line(s) skipped\"\n"
+    "when there were any); errors and warnings go to standard error.\n"
+    "Exit status: 0 all files converted without an error, 1 an error was reported, 2 usage,\n"
+    "130/143 interrupted by SIGINT/SIGTERM (the file in work is left as it was).\n";
 
 // Receives the converter's posted messages. Errors are collected and printed by
 // the main loop; progress is drawn on a terminal at most a few times a second.
+// Error texts are fetched the moment each error is posted: a file may report several.
+class ErrorList {
+public:
+    void Attach(const CZeltoQvxConverter* converter) { converter_ = converter; }
+    void Add() noexcept {
+        try {
+            std::string text;
+            if (converter_ != nullptr) converter_->GetLastError(text);
+            std::lock_guard<std::mutex> hold(lock_);
+            texts_.push_back(std::move(text));
+        } catch (...) {
+        }
+    }
+    std::vector<std::string> Take() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return std::exchange(texts_, {});
+    }
+
+private:
+    const CZeltoQvxConverter* converter_ = nullptr;
+    std::mutex lock_;
+    std::vector<std::string> texts_;
+};
+
 class ConsoleReceiver : public CConverterMessageWnd {
 public:
     explicit ConsoleReceiver(bool showProgress) : showProgress_(showProgress) {}
     void Post(unsigned int message, std::uintptr_t, std::intptr_t lParam) noexcept override {
         if (message == WM_CONVERTERERROR) {
-            errors_.fetch_add(1);
+            errors.Add();
         } else if (message == WM_PERCENTDONE && showProgress_) {
             const int percent = static_cast<int>(lParam);
             if (percent != lastPercent_) {
@@ -66,16 +94,15 @@ public:
             }
         }
     }
-    int TakeErrors() { return errors_.exchange(0); }
     void EndLine() {
         if (showProgress_ && lastPercent_ >= 0) (void)!::write(2, "\r\033[K", 4);
         lastPercent_ = -1;
     }
+    ErrorList errors;
 
 private:
     bool showProgress_;
     int lastPercent_ = -1;
-    std::atomic<int> errors_{0};
 };
 
 std::string Trimmed(const char* s) {
@@ -102,18 +129,6 @@ long EllipsoidRow(const char* arg) {
     return -1;
 }
 
-std::string OutputPathFor(const std::string& in) {
-    const size_t dot = in.rfind('.');
-    return (dot == std::string::npos ? in : in.substr(0, dot)) + ".EDT";
-}
-
-// The name the converter itself gives the .EDT file (everything before the
-// last full stop of the whole path). Differs from OutputPathFor only for odd
-// names; used to keep conversions that touch one file in order.
-std::string ConverterOutputPath(const std::string& in) {
-    const size_t dot = in.rfind('.');
-    return (dot == std::string::npos ? std::string() : in.substr(0, dot)) + ".EDT";
-}
 
 // Converter settings shared by every file of a run.
 struct Settings {
@@ -123,10 +138,12 @@ struct Settings {
 
 // Sets a converter up the way the dialog does. On failure the text names the
 // geodesy file and the library's reason.
-bool SetUp(CZeltoQvxConverter& converter, CConverterMessageWnd& receiver, const Settings& s,
+template <class Receiver>
+bool SetUp(CZeltoQvxConverter& converter, Receiver& receiver, const Settings& s,
            std::string& text) {
     converter.put_EllipsoidToUse(s.ellipsoid);
     converter.put_AppMessageWnd(&receiver);
+    receiver.errors.Attach(&converter);
     converter.put_AppName("ZeltoQvxConverter");
     if (!s.logFile.empty()) converter.put_Logfile(s.logFile);
     if (converter.put_BraMixStatePlaneIniFile(s.geodesy) != S_OK) {
@@ -139,36 +156,45 @@ bool SetUp(CZeltoQvxConverter& converter, CConverterMessageWnd& receiver, const 
 // What one file's conversion leaves for its summary.
 struct Outcome {
     bool ready = false;
-    bool error = false;
-    std::string errorText;
+    bool converted = false;  // the .EDT was written, with record errors or without
+    std::vector<std::string> errors;
+    std::string warning;
     int records = 0;
+    int skipped = 0;
 };
 
-// Converts one file with a set-up converter. A file that cannot be opened
-// reports 0 records, not the count the converter kept from its previous file.
+// Converts one file with a set-up converter.
 template <class Receiver>
 Outcome ConvertOne(CZeltoQvxConverter& converter, Receiver& receiver, const std::string& file) {
     Outcome o;
-    const bool opened = converter.ReadZeltoFile(file) == S_OK;
-    if (opened) converter.WriteQVXFile(OutputPathFor(file));
+    o.converted = converter.ReadZeltoFile(file) == S_OK && converter.WriteQVXFile(EdtPathForInput(file)) == S_OK;
     receiver.EndLine();
-    if (receiver.TakeErrors() > 0) {
-        converter.GetLastError(o.errorText);
-        o.error = true;
+    o.errors = receiver.errors.Take();
+    if (o.converted) {
+        o.records = converter.get_CSVRecords();
+        o.skipped = converter.get_SkippedLines();
+        converter.GetLastWarning(o.warning);
     }
-    o.records = opened ? converter.get_CSVRecords() : 0;
     o.ready = true;
     return o;
 }
 
+// Errors and the warning on standard error, each after the input's name; the summary
+// line only for a file that was converted.
 void PrintOutcome(const std::string& file, const Outcome& o) {
-    if (o.error) std::fprintf(stderr, "zelto2edt: %s: %s\n", file.c_str(), o.errorText.c_str());
-    const std::string out = OutputPathFor(file);
+    for (const std::string& e : o.errors) std::fprintf(stderr, "zelto2edt: %s: %s\n", file.c_str(), e.c_str());
+    if (!o.warning.empty()) std::fprintf(stderr, "zelto2edt: %s: %s\n", file.c_str(), o.warning.c_str());
+    std::fflush(stderr);
+    if (!o.converted) return;
+    const std::string out = EdtPathForInput(file);
     const size_t slash = out.find_last_of('/');
-    std::printf("%s  CSV Records: %d\n", (slash == std::string::npos ? out : out.substr(slash + 1)).c_str(),
-                o.records);
+    std::printf("%s  CSV Records: %d", (slash == std::string::npos ? out : out.substr(slash + 1)).c_str(), o.records);
+    if (o.skipped > 0) std::printf(", %d blank line(s) skipped", o.skipped);
+    std::printf("\n");
     std::fflush(stdout);
 }
+
+bool Failed(const Outcome& o) { return !o.converted || !o.errors.empty(); }
 
 int RunSerial(const std::vector<std::string>& files, const Settings& s, bool quiet) {
     ConsoleReceiver receiver(!quiet && ::isatty(2));
@@ -178,11 +204,11 @@ int RunSerial(const std::vector<std::string>& files, const Settings& s, bool qui
         std::fprintf(stderr, "zelto2edt: %s: %s\n", s.geodesy.c_str(), text.c_str());
         return 1;
     }
-    receiver.TakeErrors();
+    receiver.errors.Take();
     bool anyError = false;
     for (const std::string& file : files) {
         const Outcome o = ConvertOne(converter, receiver, file);
-        anyError = anyError || o.error;
+        anyError = anyError || Failed(o);
         PrintOutcome(file, o);
     }
     return anyError ? 1 : 0;
@@ -194,16 +220,13 @@ class WorkerReceiver : public CConverterMessageWnd {
 public:
     void Post(unsigned int message, std::uintptr_t, std::intptr_t lParam) noexcept override {
         if (message == WM_CONVERTERERROR)
-            errors_.fetch_add(1);
+            errors.Add();
         else if (message == WM_PERCENTDONE)
             percent.store(static_cast<int>(lParam), std::memory_order_relaxed);
     }
-    int TakeErrors() { return errors_.exchange(0); }
     void EndLine() { percent.store(0, std::memory_order_relaxed); }
     std::atomic<int> percent{0};
-
-private:
-    std::atomic<int> errors_{0};
+    ErrorList errors;
 };
 
 // A key for "the same file" between names given on the command line.
@@ -227,8 +250,7 @@ std::vector<std::vector<size_t>> OrderedGroups(const std::vector<std::string>& f
     };
     std::map<std::string, size_t> seen;
     for (size_t i = 0; i < files.size(); ++i) {
-        for (const std::string& key : {PathKey(files[i]), PathKey(OutputPathFor(files[i])),
-                                       PathKey(ConverterOutputPath(files[i]))}) {
+        for (const std::string& key : {PathKey(files[i]), PathKey(EdtPathForInput(files[i]))}) {
             auto [it, fresh] = seen.emplace(key, i);
             if (!fresh) {
                 const size_t a = root(i), b = root(it->second);
@@ -262,7 +284,7 @@ int RunParallel(const std::vector<std::string>& files, const Settings& s, bool q
             std::fprintf(stderr, "zelto2edt: %s: %s\n", s.geodesy.c_str(), text.c_str());
             return 1;
         }
-        workers.back()->receiver.TakeErrors();
+        workers.back()->receiver.errors.Take();
     }
 
     std::mutex lock;
@@ -320,7 +342,7 @@ int RunParallel(const std::vector<std::string>& files, const Settings& s, bool q
         }
         if (!ready.empty()) clear();
         for (const auto& [i, o] : ready) {
-            anyError = anyError || o.error;
+            anyError = anyError || Failed(o);
             PrintOutcome(files[i], o);
         }
         if (printed < files.size()) draw();
@@ -328,6 +350,21 @@ int RunParallel(const std::vector<std::string>& files, const Settings& s, bool q
     clear();
     for (std::thread& t : threads) t.join();
     return anyError ? 1 : 0;
+}
+
+// SIGINT and SIGTERM: the temporaries of the files in work are removed, so that every
+// existing .EDT stays as it was, and the program ends with 128 plus the signal's number.
+extern "C" void OnInterrupt(int sig) {
+    RemovePartialEdtFiles();
+    _exit(128 + sig);
+}
+
+void InstallInterruptHandlers() {
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
 }
 
 // Worker count of -j: 1 to 64, anything else is a usage error.
@@ -394,6 +431,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    InstallInterruptHandlers();
     if (jobs <= 1 || files.size() == 1) return RunSerial(files, settings, quiet);
     return RunParallel(files, settings, quiet, static_cast<size_t>(jobs));
 }
