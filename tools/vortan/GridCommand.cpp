@@ -1,0 +1,199 @@
+#include "GridCommand.h"
+
+#include "GridBytes.h"
+#include "GridGtx.h"
+#include "GridImage.h"
+#include "GridLibraryFormat.h"
+#include "GridNtv2.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Usage(std::FILE* to) {
+    std::fputs(
+        "usage: vortan grid import [--subgrid NAME] [--text TEXT] IN OUT\n"
+        "       vortan grid info FILE\n"
+        "import: a GTX geoid model or an NTv2 datum-shift grid (.gsb) into the library's grid\n"
+        "        format, for the Geoid and DynDatum keys of a definition file. NTv2 files with\n"
+        "        several sub-grids give one: --subgrid NAME, by default the first top-level one.\n"
+        "        --text: the grid's descriptive text (at most 30 bytes are kept).\n"
+        "info:   extent, spacing, counts, values per node, text and value range of a grid in\n"
+        "        the library's format, GTX or NTv2.\n",
+        to);
+}
+
+bool EndsWithNoCase(const std::string& s, const std::string& tail) {
+    if (s.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        char c = s[s.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
+
+std::string Seconds(double s) { return NumberText(s) + "\""; }
+
+// The description shared by import and info.
+void Describe(std::ostream& out, const GridImage& g, const std::vector<std::string>& valueNames) {
+    out << "text:      " << g.text << "\n"
+        << "extent:    latitude " << DegreesText(g.south) << " to " << DegreesText(g.North()) << ", longitude "
+        << DegreesText(g.west) << " to " << DegreesText(g.East()) << " (degrees, east positive)\n"
+        << "spacing:   latitude " << Seconds(g.latStepSec) << ", longitude " << Seconds(g.lonStepSec)
+        << " (arc-seconds)\n"
+        << "counts:    " << g.rows << " rows, " << g.cols << " columns, " << g.values
+        << (g.values == 1 ? " value" : " values") << " per node\n";
+    const std::vector<ValueRange> ranges = ValueRanges(g);
+    for (size_t k = 0; k < ranges.size(); ++k) {
+        const ValueRange& r = ranges[k];
+        out << "value " << k + 1;
+        if (k < valueNames.size()) out << " (" << valueNames[k] << ")";
+        out << ": ";
+        if (r.present > 0)
+            out << "min " << FloatText(static_cast<float>(r.min)) << ", max " << FloatText(static_cast<float>(r.max));
+        else
+            out << "no value";
+        out << "; " << r.present << " nodes";
+        if (r.missing > 0) out << ", " << r.missing << " missing (NaN)";
+        out << "\n";
+    }
+}
+
+const std::vector<std::string> kGeoidValues = {"metres"};
+const std::vector<std::string> kShiftValues = {"latitude shift, arc-seconds",
+                                               "longitude shift, arc-seconds east"};
+
+std::vector<std::string> ValueNames(int32_t values) {
+    if (values == 1) return kGeoidValues;
+    if (values == 2) return kShiftValues;
+    if (values >= 3) return {"dx, metres", "dy, metres", "dz, metres"};
+    return {};
+}
+
+int Import(const std::string& in, const std::string& out, const std::string& subgrid, const std::string* text) {
+    const std::string bytes = gridbytes::ReadFile(in);
+    GridImage g;
+    std::vector<std::string> notes;
+    std::string format;
+    if (LooksLikeNtv2(bytes)) {
+        const Ntv2File f = ReadNtv2(in, bytes);
+        const size_t pick = ChooseSubGrid(f, in, subgrid);
+        g = Ntv2Grid(f, pick, bytes);
+        format = "NTv2, sub-grid " + f.subGrids[pick].name;
+        std::string left;
+        for (size_t i = 0; i < f.subGrids.size(); ++i)
+            if (i != pick) left += (left.empty() ? "" : ", ") + f.subGrids[i].name;
+        if (!left.empty()) notes.push_back("sub-grids left out: " + left);
+    } else if (!subgrid.empty()) {
+        throw GridError(in + ": --subgrid applies to NTv2 grids only");
+    } else if (LooksLikeGtx(bytes) || EndsWithNoCase(in, ".gtx")) {
+        g = ReadGtx(in, bytes);
+        g.text = std::filesystem::path(in).filename().string();
+        format = "GTX";
+        if (AddWrapColumn(g))
+            notes.push_back("the grid goes round the globe: its first column is repeated at " +
+                            DegreesText(g.East()) + " degrees east");
+    } else {
+        throw GridError(in + ": not a GTX or NTv2 grid (an NTv2 file begins with NUM_OREC; a GTX file's size "
+                             "is 40 bytes plus 4 a node of its header's counts)");
+    }
+    if (text != nullptr) g.text = *text;
+    if (g.text.size() > 30) {
+        notes.push_back("the text \"" + g.text + "\" is cut to its first 30 bytes");
+        g.text.resize(30);
+    }
+    for (const std::string& n : CheckLibraryGrid(g, out)) notes.push_back(n);
+    WriteFileAtomically(out, LibraryGridBytes(g));
+    std::cout << "imported:  " << in << " (" << format << ")\n"
+              << "written:   " << out << "\n";
+    Describe(std::cout, g, ValueNames(g.values));
+    for (const std::string& n : notes) std::cout << "note:      " << n << "\n";
+    return 0;
+}
+
+int Info(const std::string& path) {
+    const std::string bytes = gridbytes::ReadFile(path);
+    std::cout << "file:      " << path << "\n";
+    if (LooksLikeNtv2(bytes)) {
+        const Ntv2File f = ReadNtv2(path, bytes);
+        std::cout << "format:    NTv2, " << f.subGrids.size() << " sub-grid" << (f.subGrids.size() == 1 ? "" : "s")
+                  << ", from " << f.systemFrom << " to " << f.systemTo << "\n";
+        for (size_t i = 0; i < f.subGrids.size(); ++i) {
+            const Ntv2SubGrid& s = f.subGrids[i];
+            std::cout << "sub-grid " << i + 1 << ": " << s.name << " (parent " << s.parent << ")\n";
+            Describe(std::cout, Ntv2Grid(f, i, bytes), kShiftValues);
+        }
+        return 0;
+    }
+    const bool signature = HasLibrarySignature(bytes);
+    if ((signature || !LooksLikeGtx(bytes)) && LooksLikeLibraryGrid(bytes)) {
+        const GridImage g = ReadLibraryGrid(path, bytes);
+        std::cout << "format:    library grid " << (signature ? "(signature QUORVANE)" : "(no signature)") << "\n"
+                  << "header:    " << NumberText(g.header1) << " " << NumberText(g.header2) << "\n";
+        Describe(std::cout, g, ValueNames(g.values));
+        return 0;
+    }
+    if (LooksLikeGtx(bytes) || EndsWithNoCase(path, ".gtx")) {
+        const GridImage g = ReadGtx(path, bytes);
+        std::cout << "format:    GTX\n";
+        Describe(std::cout, g, kGeoidValues);
+        return 0;
+    }
+    throw GridError(path + ": not a grid in the library's format, GTX or NTv2");
+}
+
+}  // namespace
+
+int RunGridCommand(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "-h" || args[0] == "--help") {
+        Usage(args.empty() ? stderr : stdout);
+        return args.empty() ? 2 : 0;
+    }
+    const std::string verb = args[0];
+    std::string subgrid, text;
+    bool haveText = false;
+    std::vector<std::string> files;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--subgrid" || a == "--text") && verb == "import") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "vortan grid: %s needs a value\n", a.c_str());
+                return 2;
+            }
+            (a == "--subgrid" ? subgrid : text) = args[++i];
+            if (a == "--text") haveText = true;
+            if (a == "--subgrid" && subgrid.empty()) {
+                std::fprintf(stderr, "vortan grid: --subgrid needs a name\n");
+                return 2;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "vortan grid: unknown option %s\n", a.c_str());
+            Usage(stderr);
+            return 2;
+        } else {
+            files.push_back(a);
+        }
+    }
+    const size_t want = verb == "import" ? 2 : verb == "info" ? 1 : 0;
+    if (want == 0 || files.size() != want) {
+        if (want == 0) std::fprintf(stderr, "vortan grid: unknown command %s\n", verb.c_str());
+        Usage(stderr);
+        return 2;
+    }
+    try {
+        return verb == "import" ? Import(files[0], files[1], subgrid, haveText ? &text : nullptr) : Info(files[0]);
+    } catch (const GridError& e) {
+        std::cout.flush();
+        std::fprintf(stderr, "vortan grid: %s\n", e.what());
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::fprintf(stderr, "vortan grid: not enough memory for the grid\n");
+    }
+    return 1;
+}
