@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <locale>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,7 +77,8 @@ std::vector<std::string> ValueNames(int32_t values) {
     return {};
 }
 
-int Import(const std::string& in, const std::string& out, const std::string& subgrid, const std::string* text) {
+int Import(std::ostream& os, const std::string& in, const std::string& out, const std::string& subgrid,
+           const std::string* text) {
     const std::string bytes = gridbytes::ReadFile(in);
     GridImage g;
     std::vector<std::string> notes;
@@ -109,39 +112,39 @@ int Import(const std::string& in, const std::string& out, const std::string& sub
     }
     for (const std::string& n : CheckLibraryGrid(g, out)) notes.push_back(n);
     WriteFileAtomically(out, LibraryGridBytes(g));
-    std::cout << "imported:  " << in << " (" << format << ")\n"
-              << "written:   " << out << "\n";
-    Describe(std::cout, g, ValueNames(g.values));
-    for (const std::string& n : notes) std::cout << "note:      " << n << "\n";
+    os << "imported:  " << in << " (" << format << ")\n"
+       << "written:   " << out << "\n";
+    Describe(os, g, ValueNames(g.values));
+    for (const std::string& n : notes) os << "note:      " << n << "\n";
     return 0;
 }
 
-int Info(const std::string& path) {
+int Info(std::ostream& os, const std::string& path) {
     const std::string bytes = gridbytes::ReadFile(path);
-    std::cout << "file:      " << path << "\n";
+    os << "file:      " << path << "\n";
     if (LooksLikeNtv2(bytes)) {
         const Ntv2File f = ReadNtv2(path, bytes);
-        std::cout << "format:    NTv2, " << f.subGrids.size() << " sub-grid" << (f.subGrids.size() == 1 ? "" : "s")
+        os << "format:    NTv2, " << f.subGrids.size() << " sub-grid" << (f.subGrids.size() == 1 ? "" : "s")
                   << ", from " << f.systemFrom << " to " << f.systemTo << "\n";
         for (size_t i = 0; i < f.subGrids.size(); ++i) {
             const Ntv2SubGrid& s = f.subGrids[i];
-            std::cout << "sub-grid " << i + 1 << ": " << s.name << " (parent " << s.parent << ")\n";
-            Describe(std::cout, Ntv2Grid(f, i, bytes), kShiftValues);
+            os << "sub-grid " << i + 1 << ": " << s.name << " (parent " << s.parent << ")\n";
+            Describe(os, Ntv2Grid(f, i, bytes), kShiftValues);
         }
         return 0;
     }
     const bool signature = HasLibrarySignature(bytes);
     if ((signature || !LooksLikeGtx(bytes)) && LooksLikeLibraryGrid(bytes)) {
         const GridImage g = ReadLibraryGrid(path, bytes);
-        std::cout << "format:    library grid " << (signature ? "(signature QUORVANE)" : "(no signature)") << "\n"
+        os << "format:    library grid " << (signature ? "(signature QUORVANE)" : "(no signature)") << "\n"
                   << "header:    " << NumberText(g.header1) << " " << NumberText(g.header2) << "\n";
-        Describe(std::cout, g, ValueNames(g.values));
+        Describe(os, g, ValueNames(g.values));
         return 0;
     }
     if (LooksLikeGtx(bytes) || EndsWithNoCase(path, ".gtx")) {
         const GridImage g = ReadGtx(path, bytes);
-        std::cout << "format:    GTX\n";
-        Describe(std::cout, g, kGeoidValues);
+        os << "format:    GTX\n";
+        Describe(os, g, kGeoidValues);
         return 0;
     }
     throw GridError(path + ": not a grid in the library's format, GTX or NTv2");
@@ -186,14 +189,23 @@ int RunGridCommand(int argc, char** argv) {
         Usage(stderr);
         return 2;
     }
+    // Whatever the process locale: the classic one for every number written.
+    std::ostringstream os;
+    os.imbue(std::locale::classic());
+    std::string failure;
     try {
-        return verb == "import" ? Import(files[0], files[1], subgrid, haveText ? &text : nullptr) : Info(files[0]);
+        if (verb == "import")
+            Import(os, files[0], files[1], subgrid, haveText ? &text : nullptr);
+        else
+            Info(os, files[0]);
     } catch (const GridError& e) {
-        std::cout.flush();
-        std::fprintf(stderr, "vortan grid: %s\n", e.what());
+        failure = e.what();
     } catch (const std::bad_alloc&) {
-        std::cout.flush();
-        std::fprintf(stderr, "vortan grid: not enough memory for the grid\n");
+        failure = "not enough memory for the grid";
     }
+    std::cout << os.str();
+    std::cout.flush();
+    if (failure.empty()) return 0;
+    std::fprintf(stderr, "vortan grid: %s\n", failure.c_str());
     return 1;
 }
