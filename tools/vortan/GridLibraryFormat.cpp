@@ -134,7 +134,8 @@ std::vector<std::string> CheckLibraryGrid(const GridImage& g, const std::string&
         if (stored != deg)
             notes.push_back(std::string("the ") + name + " edge " + NumberText(deg) +
                             " degrees is stored in single precision as " + NumberText(stored) + " (off by " +
-                            NumberText(std::fabs(stored - deg) * 3600.0, 5) + " arc-seconds)");
+                            NumberText(std::fabs(stored - deg) * 3600.0, 5) + " arc-seconds; the nodes move by as much" +
+                            (stored > deg ? ", and points on that edge itself fall outside the grid)" : ")"));
     }
     return notes;
 }
