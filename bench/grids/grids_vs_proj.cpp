@@ -9,8 +9,9 @@
 // cubic-step weights and PROJ's bilinear ones differ. Figures in metres
 // (datum shifts as a distance on the ground, R = 6378137 m).
 //
-// Usage: grids_vs_proj SUITE_DIR PROJ_GRID_DIR [NTV2 ...]
-// SUITE_DIR/datum holds the imported grids (NAME.grd beside NAME.gsb/.gtx).
+// Usage: grids_vs_proj SUITE_DIR PROJ_GRID_DIR KIND:NAME[:IMPORTED] ...
+// KIND is gtx or gsb; PROJ reads PROJ_GRID_DIR/NAME.KIND, the library
+// SUITE_DIR/datum/IMPORTED.grd (by default NAME.grd).
 #include "GridBytes.h"
 #include "GridNtv2.h"
 #include "vortan.h"
@@ -94,9 +95,9 @@ GEODESY Definition(const std::string& suite, const std::string& name, const std:
     return h;
 }
 
-void Geoid(const std::string& suite, const std::string& proj) {
-    GEODESY h = Definition(suite, "egm96", "Geoid=egm96_15.grd\n");
-    Proj p(proj, "+proj=vgridshift +grids=egm96_15.gtx +multiplier=1");
+void Geoid(const std::string& suite, const std::string& proj, const std::string& name, const std::string& imported) {
+    GEODESY h = Definition(suite, imported, "Geoid=" + imported + ".grd\n");
+    Proj p(proj, "+proj=vgridshift +grids=" + name + ".gtx +multiplier=1");
     const auto diff = [&](double lat, double lon) {
         double n = 0.0;
         if (!Undulation(h, lat * kDeg, lon * kDeg, &n)) return std::nan("");
@@ -108,17 +109,18 @@ void Geoid(const std::string& suite, const std::string& proj) {
         for (int c = 0; c <= 1440; ++c) nodes.Add(diff(-90.0 + 0.25 * r, -180.0 + 0.25 * c));
     Uniform u;
     for (int i = 0; i < 10000; ++i) between.Add(diff(std::asin(2.0 * u() - 1.0) / kDeg, 360.0 * u() - 180.0));
-    Row("EGM96 15' (egm96_15.gtx)", "undulation at nodes", nodes);
-    Row("EGM96 15' (egm96_15.gtx)", "undulation between nodes", between);
+    const std::string grid = name + ".gtx" + (imported != name ? " as " + imported : "");
+    Row(grid, "undulation at nodes", nodes);
+    Row(grid, "undulation between nodes", between);
     DestroyGeodesy(h);
 }
 
-void Datum(const std::string& suite, const std::string& proj, const std::string& name) {
+void Datum(const std::string& suite, const std::string& proj, const std::string& name, const std::string& imported) {
     const std::string gsb = proj + "/" + name + ".gsb";
     const std::string bytes = gridbytes::ReadFile(gsb);
     const Ntv2File f = ReadNtv2(gsb, bytes);
     const Ntv2SubGrid& s = f.subGrids.at(ChooseSubGrid(f, gsb, ""));
-    GEODESY h = Definition(suite, name, "DynDatum=" + name + ".grd\n");
+    GEODESY h = Definition(suite, imported, "DynDatum=" + imported + ".grd\n");
     Proj p(proj, "+proj=hgridshift +grids=" + name + ".gsb");
     // Ground distance between two positions given in radians.
     const auto apart = [](double lat1, double lon1, double lat2, double lon2) {
@@ -157,7 +159,7 @@ void Datum(const std::string& suite, const std::string& proj, const std::string&
         }
         betweenFrom.Add(apart(plat, plon, c.lp.phi, c.lp.lam));
     }
-    const std::string grid = name + ".gsb (" + s.name + ")";
+    const std::string grid = name + ".gsb (" + s.name + ")" + (imported != name ? " as " + imported : "");
     Row(grid, "to WGS-84 at nodes", nodesTo);
     Row(grid, "to WGS-84 between nodes", betweenTo);
     Row(grid, "from WGS-84 between nodes", betweenFrom);
@@ -168,13 +170,25 @@ void Datum(const std::string& suite, const std::string& proj, const std::string&
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: grids_vs_proj SUITE_DIR PROJ_GRID_DIR [NTV2 ...]\n");
+        std::fprintf(stderr, "usage: grids_vs_proj SUITE_DIR PROJ_GRID_DIR KIND:NAME[:IMPORTED] ...\n");
         return 2;
     }
     const std::string suite = argv[1], proj = argv[2];
     ::setenv("QVO_BRAMIX", suite.c_str(), 1);  // before the first definition file
     std::printf("| grid | quantity | points | largest difference | RMS difference |\n|---|---|---|---|---|\n");
-    Geoid(suite, proj);
-    for (int i = 3; i < argc; ++i) Datum(suite, proj, argv[i]);
+    for (int i = 3; i < argc; ++i) {
+        const std::string item = argv[i];
+        const size_t a = item.find(':'), b = item.find(':', a + 1);
+        const std::string kind = item.substr(0, a), name = item.substr(a + 1, b == std::string::npos ? b : b - a - 1);
+        const std::string imported = b == std::string::npos ? name : item.substr(b + 1);
+        if (a == std::string::npos || (kind != "gtx" && kind != "gsb")) {
+            std::fprintf(stderr, "grids_vs_proj: %s: expected gtx:NAME or gsb:NAME\n", item.c_str());
+            return 2;
+        }
+        if (kind == "gtx")
+            Geoid(suite, proj, name, imported);
+        else
+            Datum(suite, proj, name, imported);
+    }
     return 0;
 }

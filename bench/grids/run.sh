@@ -34,9 +34,15 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/datum"
 "$vortan" grid import "$grids/egm96_15.gtx" "$work/datum/egm96_15.grd" --text "EGM96 15' geoid" >/dev/null
 for g in "${ntv2[@]}"; do "$vortan" grid import "$grids/$g.gsb" "$work/datum/$g.grd" >/dev/null; done
+# The same grids with every cell split (vortan grid import --densify N).
+"$vortan" grid import --densify 3 "$grids/egm96_15.gtx" "$work/datum/egm96_15_d3.grd" >/dev/null
+"$vortan" grid import --densify 10 "$grids/BETA2007.gsb" "$work/datum/BETA2007_d10.grd" >/dev/null
+"$vortan" grid import --densify 6 "$grids/ntf_r93.gsb" "$work/datum/ntf_r93_d6.grd" >/dev/null
+"$vortan" grid import --densify 6 "$grids/nzgd2kgrid0005.gsb" "$work/datum/nzgd2kgrid0005_d6.grd" >/dev/null
 
 echo "PROJ $(cct --version 2>&1 | head -n1 | sed 's/^[^0-9]*//'), grids from $grids"
-"$compare" "$work" "$grids" "${ntv2[@]}"
+"$compare" "$work" "$grids" gtx:egm96_15 "${ntv2[@]/#/gsb:}" \
+  gtx:egm96_15:egm96_15_d3 gsb:BETA2007:BETA2007_d10 gsb:ntf_r93:ntf_r93_d6 gsb:nzgd2kgrid0005:nzgd2kgrid0005_d6
 
 echo
 echo "command line, a few points: vortan undulation | cct vgridshift (metres)"

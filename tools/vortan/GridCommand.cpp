@@ -6,6 +6,8 @@
 #include "GridLibraryFormat.h"
 #include "GridNtv2.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -18,12 +20,14 @@ namespace {
 
 void Usage(std::FILE* to) {
     std::fputs(
-        "usage: vortan grid import [--subgrid NAME] [--text TEXT] IN OUT\n"
+        "usage: vortan grid import [--subgrid NAME] [--text TEXT] [--densify N] IN OUT\n"
         "       vortan grid info FILE\n"
         "import: a GTX geoid model or an NTv2 datum-shift grid (.gsb) into the library's grid\n"
         "        format, for the Geoid and DynDatum keys of a definition file. NTv2 files with\n"
         "        several sub-grids give one: --subgrid NAME, by default the first top-level one.\n"
         "        --text: the grid's descriptive text (at most 30 bytes are kept).\n"
+        "        --densify N: N x N cells for each cell, new nodes interpolated bilinearly, so\n"
+        "        that lookups between the old nodes follow the bilinear surface N times closer.\n"
         "info:   extent, spacing, counts, values per node, text and value range of a grid in\n"
         "        the library's format, GTX or NTv2.\n",
         to);
@@ -78,7 +82,7 @@ std::vector<std::string> ValueNames(int32_t values) {
 }
 
 int Import(std::ostream& os, const std::string& in, const std::string& out, const std::string& subgrid,
-           const std::string* text) {
+           const std::string* text, int32_t densify) {
     const std::string bytes = gridbytes::ReadFile(in);
     GridImage g;
     std::vector<std::string> notes;
@@ -104,6 +108,15 @@ int Import(std::ostream& os, const std::string& in, const std::string& out, cons
     } else {
         throw GridError(in + ": not a GTX or NTv2 grid (an NTv2 file begins with NUM_OREC; a GTX file's size "
                              "is 40 bytes plus 4 a node of its header's counts)");
+    }
+    if (densify > 1) {
+        for (const double sec : {g.latStepSec, g.lonStepSec})
+            if (std::fabs(sec / densify - std::round(sec / densify)) > 1e-6)
+                throw GridError(in + ": --densify " + std::to_string(densify) + ": the spacing of " + Seconds(sec) +
+                                " does not divide into " + std::to_string(densify) + " whole arc-seconds");
+        Densify(g, densify);
+        notes.push_back("densified " + std::to_string(densify) + " x " + std::to_string(densify) +
+                        ": new nodes interpolated bilinearly");
     }
     if (text != nullptr) g.text = *text;
     if (g.text.size() > 30) {
@@ -161,6 +174,7 @@ int RunGridCommand(int argc, char** argv) {
     const std::string verb = args[0];
     std::string subgrid, text;
     bool haveText = false;
+    int32_t densify = 1;
     std::vector<std::string> files;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -175,6 +189,15 @@ int RunGridCommand(int argc, char** argv) {
                 std::fprintf(stderr, "vortan grid: --subgrid needs a name\n");
                 return 2;
             }
+        } else if (a == "--densify" && verb == "import") {
+            const std::string v = i + 1 < args.size() ? args[++i] : "";
+            int32_t n = 0;
+            const auto res = std::from_chars(v.data(), v.data() + v.size(), n);
+            if (v.empty() || res.ec != std::errc() || res.ptr != v.data() + v.size() || n < 1 || n > 100) {
+                std::fprintf(stderr, "vortan grid: --densify takes a whole number 1 to 100\n");
+                return 2;
+            }
+            densify = n;
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "vortan grid: unknown option %s\n", a.c_str());
             Usage(stderr);
@@ -195,7 +218,7 @@ int RunGridCommand(int argc, char** argv) {
     std::string failure;
     try {
         if (verb == "import")
-            Import(os, files[0], files[1], subgrid, haveText ? &text : nullptr);
+            Import(os, files[0], files[1], subgrid, haveText ? &text : nullptr, densify);
         else
             Info(os, files[0]);
     } catch (const GridError& e) {

@@ -1,5 +1,6 @@
 #include "GridImage.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -17,6 +18,34 @@ bool AddWrapColumn(GridImage& g) {
     g.nodes.swap(wide);
     ++g.cols;
     return true;
+}
+
+void Densify(GridImage& g, int32_t n) {
+    if (n <= 1) return;
+    const int32_t cols = (g.cols - 1) * n + 1, rows = (g.rows - 1) * n + 1;
+    std::vector<float> fine(static_cast<size_t>(cols) * static_cast<size_t>(rows) * static_cast<size_t>(g.values));
+    size_t at = 0;
+    for (int32_t r = 0; r < rows; ++r) {
+        const int32_t r0 = std::min(r / n, g.rows - 1), r1 = std::min(r0 + 1, g.rows - 1);
+        const double fy = static_cast<double>(r - r0 * n) / n;
+        for (int32_t c = 0; c < cols; ++c) {
+            const int32_t c0 = std::min(c / n, g.cols - 1), c1 = std::min(c0 + 1, g.cols - 1);
+            const double fx = static_cast<double>(c - c0 * n) / n;
+            const double w[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
+            const int32_t rr[4] = {r0, r0, r1, r1}, cc[4] = {c0, c1, c0, c1};
+            for (int32_t k = 0; k < g.values; ++k) {
+                double v = 0.0;
+                for (int i = 0; i < 4; ++i)
+                    if (w[i] != 0.0) v += w[i] * g.At(rr[i], cc[i], k);  // a NaN that weighs in stays
+                fine[at++] = static_cast<float>(v);
+            }
+        }
+    }
+    g.nodes.swap(fine);
+    g.cols = cols;
+    g.rows = rows;
+    g.lonStepSec /= n;
+    g.latStepSec /= n;
 }
 
 std::vector<ValueRange> ValueRanges(const GridImage& g) {

@@ -45,6 +45,14 @@ struct GridImage {
 // column was added.
 bool AddWrapColumn(GridImage& g);
 
+// Splits every cell into n x n cells whose new nodes are the bilinear
+// interpolation of the old ones (the interpolation GTX and NTv2 grids are made
+// for): looked up with the library's own weights, the finer grid follows the
+// public tools' surface n times more closely between the old nodes. A new
+// node with a missing (NaN) node among the corners that weigh in is missing.
+// The spacings must divide by n into whole arc-seconds (checked by the caller).
+void Densify(GridImage& g, int32_t n);
+
 // Range of one value over the grid's nodes; missing nodes are counted apart.
 struct ValueRange {
     double min = 0.0, max = 0.0;
