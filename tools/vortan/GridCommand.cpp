@@ -114,6 +114,11 @@ int Import(std::ostream& os, const std::string& in, const std::string& out, cons
             if (std::fabs(sec / densify - std::round(sec / densify)) > 1e-6)
                 throw GridError(in + ": --densify " + std::to_string(densify) + ": the spacing of " + Seconds(sec) +
                                 " does not divide into " + std::to_string(densify) + " whole arc-seconds");
+        // Checked before the nodes are made: memory for them and the file.
+        const double size = 4.0 * g.values * ((g.cols - 1.0) * densify + 1.0) * ((g.rows - 1.0) * densify + 1.0);
+        if (size > 4294967296.0)
+            throw GridError(in + ": --densify " + std::to_string(densify) + ": the grid would take " +
+                            NumberText(size / 1073741824.0, 1) + " GiB, more than the 4 GiB allowed");
         Densify(g, densify);
         notes.push_back("densified " + std::to_string(densify) + " x " + std::to_string(densify) +
                         ": new nodes interpolated bilinearly");
