@@ -345,6 +345,7 @@ TEST_F(GridImport, UnusableFilesAreRefusedAndLeaveNothingBehind) {
     const Outcome noFolder = Grid({"import", Write("ok.gtx", gtx), dir.file("no/such/folder/g.grd")});
     EXPECT_EQ(noFolder.rc, 1);
     EXPECT_NE(noFolder.err.find("cannot create a file in"), std::string::npos) << noFolder.err;
+    EXPECT_EQ(Grid({"info", dir.path().string()}).rc, 1);  // a folder
     EXPECT_EQ(Grid({"import", "only-one"}).rc, 2);
     EXPECT_EQ(Grid({"import", "--subgrid", "A", Write("s.gtx", gtx), DatumFolder("s.grd")}).rc, 1);
 }

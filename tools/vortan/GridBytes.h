@@ -9,8 +9,8 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 namespace gridbytes {
@@ -36,12 +36,18 @@ void PutLE(char* p, T v) {
 }
 
 // The whole file; a GridError naming the file and the system's reason when it
-// cannot be read.
+// cannot be read (a folder, a device, an unreadable file).
 inline std::string ReadFile(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec) throw GridError(path + ": cannot open: " + ec.message());
+    if (!std::filesystem::is_regular_file(status)) throw GridError(path + ": cannot open: not a file");
     errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw GridError(path + ": cannot open: " + std::strerror(errno != 0 ? errno : ENOENT));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in) throw GridError(path + ": cannot open: " + std::strerror(errno != 0 ? errno : EACCES));
+    std::string bytes;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) bytes.append(chunk, static_cast<size_t>(in.gcount()));
     if (in.bad()) throw GridError(path + ": cannot read: " + std::strerror(errno != 0 ? errno : EIO));
     return bytes;
 }
