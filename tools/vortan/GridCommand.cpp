@@ -143,7 +143,7 @@ int Info(std::ostream& os, const std::string& path) {
     if (LooksLikeNtv2(bytes)) {
         const Ntv2File f = ReadNtv2(path, bytes);
         os << "format:    NTv2, " << f.subGrids.size() << " sub-grid" << (f.subGrids.size() == 1 ? "" : "s")
-                  << ", from " << f.systemFrom << " to " << f.systemTo << "\n";
+           << ", from " << f.systemFrom << " to " << f.systemTo << "\n";
         for (size_t i = 0; i < f.subGrids.size(); ++i) {
             const Ntv2SubGrid& s = f.subGrids[i];
             os << "sub-grid " << i + 1 << ": " << s.name << " (parent " << s.parent << ")\n";
@@ -155,7 +155,7 @@ int Info(std::ostream& os, const std::string& path) {
     if ((signature || !LooksLikeGtx(bytes)) && LooksLikeLibraryGrid(bytes)) {
         const GridImage g = ReadLibraryGrid(path, bytes);
         os << "format:    library grid " << (signature ? "(signature QUORVANE)" : "(no signature)") << "\n"
-                  << "header:    " << NumberText(g.header1) << " " << NumberText(g.header2) << "\n";
+           << "header:    " << NumberText(g.header1) << " " << NumberText(g.header2) << "\n";
         Describe(os, g, ValueNames(g.values));
         return 0;
     }
