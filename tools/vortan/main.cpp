@@ -1,6 +1,7 @@
 // vortan: a project's geodesy at the command line, in the spirit of cs2cs and
 // geod. One point a line on standard input, results on standard output.
 #include "GeodesyErrorText.h"
+#include "GridCommand.h"
 #include "PointParser.h"
 
 #include "vortan.h"
@@ -202,6 +203,7 @@ bool IsPointCommand(const std::string& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "grid") == 0) return RunGridCommand(argc - 1, argv + 1);
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
