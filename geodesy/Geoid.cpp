@@ -4,6 +4,7 @@
 #include "InterpFile.h"
 #include "errcode.h"
 
+#include <cmath>
 #include <new>
 #include <vector>
 
@@ -51,6 +52,10 @@ uint32_t GeoidUndulation(GeodesyHandle& h, double lat, double lon, double& undul
     }
     if (code == 4) return 8;
     if (code != 0) return 9;
+    // A missing node (NaN, as imported models mark the land or sea they do not
+    // cover) leaves no undulation to give: the point is treated as off the grid
+    // rather than handed back as a NaN height.
+    if (!std::isfinite(out[0])) return 8;
     undulation = h.orthoCorrection + out[0];
     return 0;
 }

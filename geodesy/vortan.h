@@ -207,7 +207,9 @@ VORTAN_API int32_t SetGeoid(GEODESY h, const char* path, double correction);
 VORTAN_API int32_t GetGeoid(GEODESY h, char* buffer, int32_t size, double* correction);
 /* Geoid undulation in metres at (lat, lon), radians: the grid's interpolated
    value plus the correction; the correction alone without a geoid. Outside
-   the grid: 0 with error 8 and the correction alone in *undulation. A grid
+   the grid, or in a cell beside a missing node (a NaN node, as imported
+   models mark what they do not cover): 0 with error 8 and the correction
+   alone in *undulation. A grid
    whose file can no longer be read: 0 with error 9. Uses the grid's row cache:
    not for two threads on one handle at once. */
 VORTAN_API int32_t Undulation(GEODESY h, double lat, double lon, double* undulation);

@@ -169,12 +169,15 @@ TEST_F(GridImport, GtxNodesReadBackThroughUndulation) {
             EXPECT_NEAR(n, GeoidNode(c.row, c.col), 1e-9) << c.lat << " " << c.lon;
         }
     }
-    // The GTX null node is a NaN in the grid: every cell around it fails or
-    // gives NaN, never the null value as if it were an undulation.
+    // The GTX null node is a NaN in the grid: every cell around it has no
+    // undulation (error 8, the correction alone), never the null value as if it
+    // were one, nor a NaN reported as success.
     for (const auto& [lat, lon] : {std::pair{41.0, -7.5}, std::pair{40.75, -7.25}, std::pair{41.25, -7.75}}) {
         double n = 0.0;
         const int ok = Undulation(h, lat * kDegToRad, lon * kDegToRad, &n);
-        EXPECT_TRUE(ok == 0 || std::isnan(n)) << lat << " " << lon << ": " << n;
+        EXPECT_EQ(ok, 0) << lat << " " << lon << ": " << n;
+        EXPECT_EQ(GetGeodesyError(), 8);
+        EXPECT_EQ(n, 0.0);
     }
 }
 
@@ -229,7 +232,7 @@ TEST_F(GridImport, DensifiedGtxFollowsTheBilinearSurface) {
         EXPECT_NEAR(n, c.expected, 1e-6) << c.lat << " " << c.lon;
     }
     double n = 0.0;  // beside the null node the new node is missing too
-    EXPECT_TRUE(Undulation(h, 41.0 * kDegToRad, -7.25 * kDegToRad, &n) == 0 || std::isnan(n)) << n;
+    EXPECT_EQ(Undulation(h, 41.0 * kDegToRad, -7.25 * kDegToRad, &n), 0) << n;
 
     const Outcome odd = Grid({"import", "--densify", "7", gtx, DatumFolder("odd.grd")});
     EXPECT_EQ(odd.rc, 1);
