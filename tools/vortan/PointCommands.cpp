@@ -151,13 +151,13 @@ bool RunPointLine(const PointCommand& c, GEODESY h, const NumberFormat& format, 
     } else {
         for (; used < found; ++used) {
             const std::string_view text = line.substr(begin[used], end[used] - begin[used]);
-            const auto v = ParseField(c.in[used], text);
-            if (!v) {
+            auto v = ParseField(c.in[used], text);
+            const bool beyondPole = v && c.in[used] == InField::Lat && (*v > 90 || *v < -90);
+            if (!v || beyondPole) {
                 if (used >= c.required) break;  // not a number: the line's own text starts here
-                error = "not a number: '" + std::string(text) + "'";
+                if (ok) error = (beyondPole ? "latitude beyond 90 degrees: '" : "not a number: '") + std::string(text) + "'";
                 ok = false;
-                used = c.required;
-                break;
+                continue;
             }
             in[used] = *v;
         }

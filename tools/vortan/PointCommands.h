@@ -46,7 +46,8 @@ struct NumberFormat {
 // results, then the text that followed the coordinates unchanged, then a line
 // feed, and returns true. On failure appends the marker line (one "*" per
 // result, then the following text) and returns false with the reason in
-// `error`: "not a number: 'F'", "expected N values, got M", or
+// `error`: "not a number: 'F'", "latitude beyond 90 degrees: 'F'",
+// "expected N values, got M", or
 // "error C: TEXT" for a library failure.
 bool RunPointLine(const PointCommand& command, GEODESY h, const NumberFormat& format, std::string_view line,
                   std::string& out, std::string& error);
