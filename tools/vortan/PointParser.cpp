@@ -62,22 +62,29 @@ bool Eat(std::string_view& s, const Marks& marks) {
 }
 
 // The leading unsigned decimal number of s (digits and one point), consumed.
-std::optional<double> LeadingNumber(std::string_view& s) {
+// `fraction` tells whether it had a point.
+std::optional<double> LeadingNumber(std::string_view& s, bool& fraction) {
     std::size_t n = 0;
     while (n < s.size() && ((s[n] >= '0' && s[n] <= '9') || s[n] == '.')) ++n;
     if (n == 0) return std::nullopt;
     double v = 0;
     auto r = std::from_chars(s.data(), s.data() + n, v, std::chars_format::fixed);
     if (r.ec != std::errc() || r.ptr != s.data() + n) return std::nullopt;
+    fraction = s.substr(0, n).find('.') != std::string_view::npos;
     s.remove_prefix(n);
     return v;
 }
 
+// Only the last component of an angle may have a fraction: 32:42.5 and
+// 32°42.5′, not 32.5:30. Minutes and seconds are below 60.
+
 // D:M or D:M:S, unsigned; the whole text must be used.
 std::optional<double> ColonForm(std::string_view f) {
     double value = 0, unit = 1;
+    bool fraction = false;
     for (int part = 0; part < 3; ++part) {
-        auto v = LeadingNumber(f);
+        if (fraction) return std::nullopt;  // a fraction before this component
+        auto v = LeadingNumber(f, fraction);
         if (!v || (part > 0 && *v >= 60)) return std::nullopt;
         value += *v / unit;
         unit *= 60;
@@ -88,25 +95,28 @@ std::optional<double> ColonForm(std::string_view f) {
     return std::nullopt;  // a fourth part
 }
 
-// D°M′S″ and its shorter forms (D°, D°M′, D°M′S″), or a bare number when a
-// hemisphere letter stands beside it; the whole text must be used.
+// D°M′S″ and its shorter forms (D°, D°M′), or a bare number when a
+// hemisphere letter stands beside it; the whole text must be used. As in the
+// GeographicLib tools the last component may leave out its mark: 32d30 is
+// 32°30′ and 32d30'15 is 32°30′15″.
 std::optional<double> MarkedForm(std::string_view f, bool lettered) {
-    auto deg = LeadingNumber(f);
+    bool fraction = false;
+    auto deg = LeadingNumber(f, fraction);
     if (!deg) return std::nullopt;
-    double value = *deg;
-    const bool marked = Eat(f, kDegreeMarks);
-    if (!marked) return f.empty() && lettered ? std::optional<double>(value) : std::nullopt;
-    if (f.empty()) return value;
-    auto min = LeadingNumber(f);
+    if (!Eat(f, kDegreeMarks)) return f.empty() && lettered ? deg : std::nullopt;
+    if (f.empty()) return deg;
+    if (fraction) return std::nullopt;
+    auto min = LeadingNumber(f, fraction);
     if (!min || *min >= 60) return std::nullopt;
-    if (Eat(f, kSecondMarks)) {  // D°S″ has no minutes: refused as ambiguous
-        return std::nullopt;
-    }
-    if (!Eat(f, kMinuteMarks)) return std::nullopt;
-    value += *min / 60.0;
+    const double value = *deg + *min / 60.0;
     if (f.empty()) return value;
-    auto sec = LeadingNumber(f);
-    if (!sec || *sec >= 60 || !Eat(f, kSecondMarks) || !f.empty()) return std::nullopt;
+    // D°S″ without minutes is refused as ambiguous.
+    if (Eat(f, kSecondMarks) || !Eat(f, kMinuteMarks)) return std::nullopt;
+    if (f.empty()) return value;
+    if (fraction) return std::nullopt;
+    auto sec = LeadingNumber(f, fraction);
+    if (!sec || *sec >= 60) return std::nullopt;
+    if (!f.empty() && (!Eat(f, kSecondMarks) || !f.empty())) return std::nullopt;
     return value + *sec / 3600.0;
 }
 

@@ -27,8 +27,10 @@ std::optional<double> ParseNumber(std::string_view field);
 //   - a plain number: 51.504, -0.1275, 1.2e1;
 //   - degrees, minutes and seconds with marks: degree ° º d D, minute ′ ’ ',
 //     second ″ ” " '' (e.g. 51°30′15.5″, 0d7'39", 33°52′), minutes and
-//     seconds below 60;
+//     seconds below 60; the last component may leave out its mark (32d30,
+//     32d30'15);
 //   - D:M:S or D:M (e.g. 32:42:56.52), minutes and seconds below 60;
+// only the last component may have a fraction (32:42.5, not 32.5:30);
 // each with either a sign in front or a hemisphere letter before or after
 // (N, S, E, W in either case; S and W make it negative), not both. A marked
 // or colon form without sign or letter is positive. The letter must fit the
