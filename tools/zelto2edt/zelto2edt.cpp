@@ -43,6 +43,7 @@ const char kUsage[] =
     "  -j N, --jobs N        convert on N worker threads, N from 1 to 64 (default 1);\n"
     "                        files that write or read the same .EDT file stay in order\n"
     "  --list-ellipsoids     print the ellipsoid table and exit\n"
+    "  --version             print the package and geodesy library versions\n"
     "\n"
     "Prints \"NAME  CSV Records: N\" per file; errors go to standard error.\n"
     "Exit status: 0 all files converted without an error, 1 an error was reported, 2 usage.\n";
