@@ -26,8 +26,12 @@ file(RENAME ${staged} ${moved})  # nothing may point at the prefix it was instal
 file(GLOB pcdirs ${moved}/lib*/pkgconfig ${moved}/lib/*/pkgconfig)
 list(GET pcdirs 0 pcdir)
 get_filename_component(libdir ${pcdir} DIRECTORY)
-foreach(f share/man/man1/vortan.1 share/man/man1/zelto2edt.1 share/man/man1/ZeltoConverter.1
-          share/bash-completion/completions/vortan share/bash-completion/completions/zelto2edt)
+set(expected share/man/man1/vortan.1 share/man/man1/zelto2edt.1
+    share/bash-completion/completions/vortan share/bash-completion/completions/zelto2edt)
+if(EXISTS ${moved}/bin/ZeltoConverter)
+  list(APPEND expected share/man/man1/ZeltoConverter.1)
+endif()
+foreach(f ${expected})
   if(NOT EXISTS ${moved}/${f})
     message(FATAL_ERROR "not installed: ${f}")
   endif()
