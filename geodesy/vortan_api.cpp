@@ -27,7 +27,7 @@ using vortan_api::SetError;
 using vortan_api::tError;
 
 struct LoadNotice {
-    LoadNotice() { DebugLog("VORTAN ver %d.%d loaded", 13, 2); }
+    LoadNotice() { DebugLog("VORTAN ver %d.%d loaded", VORTAN_VERSION_MAJOR, VORTAN_VERSION_MINOR); }
 };
 const LoadNotice gLoadNotice;
 
@@ -91,7 +91,7 @@ VORTAN_API int32_t GetGeodesyParams(GEODESY h, GeodesyParams* out, char* ellipso
 
 VORTAN_API int32_t GetGeodesyError(void) { return tError; }
 
-VORTAN_API int32_t GetGeodesyVersion(void) { return 1302; }
+VORTAN_API int32_t GetGeodesyVersion(void) { return VORTAN_VERSION_MAJOR * 100 + VORTAN_VERSION_MINOR; }
 
 /* ---- points through the projection ------------------------------------ */
 

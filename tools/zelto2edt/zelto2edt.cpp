@@ -1,6 +1,7 @@
 // zelto2edt: converts Zelto survey CSV exports into .EDT survey files from the
 // command line, calling the converter in the same order as the dialog does.
 #include "ZeltoQvxConverter.h"
+#include "ZeltoVersion.h"
 
 #include <algorithm>
 #include <atomic>
@@ -27,7 +28,7 @@ namespace {
 
 const char kUsage[] =
     "usage: zelto2edt [--ellipsoid ROW|NAME] [--geodesy FILE.ini] [--log FILE] [--quiet] [-j N] FILE...\n"
-    "       zelto2edt --list-ellipsoids | --help\n"
+    "       zelto2edt --list-ellipsoids | --version | --help\n"
     "\n"
     "Converts each Zelto CSV FILE into the .EDT survey file beside it (the input's\n"
     "file name up to its last full stop, then \".EDT\"), one after another; a file\n"
@@ -44,6 +45,7 @@ const char kUsage[] =
     "  -j N, --jobs N        convert on N worker threads, N from 1 to 64 (default 1);\n"
     "                        files that write or read the same .EDT file stay in order\n"
     "  --list-ellipsoids     print the ellipsoid table and exit\n"
+    "  --version             print the package and geodesy library versions\n"
     "\n"
     "Prints \"NAME  CSV Records: N\" per converted file (with \", K blank line(s) skipped\"\n"
     "when there were any); errors and warnings go to standard error.\n"
@@ -394,6 +396,9 @@ int main(int argc, char** argv) {
         };
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::fputs(ZeltoVersionText("zelto2edt").c_str(), stdout);
             return 0;
         } else if (a == "--list-ellipsoids") {
             for (int r = 1; r < ZELTO_ELLIPSOID_ROWS; ++r)
