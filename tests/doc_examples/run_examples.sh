@@ -16,6 +16,8 @@
 #     paths are written as from the repository root and files a command
 #     writes are there for the next command of the same file. Each FILE gets
 #     its own scratch copy. The --bin folders come first on PATH.
+#   - A variable a command exports (`$ export NAME=value`) is set for the
+#     commands after it in the same file; a command is one line.
 #   - To show an exit status, write it into the command: `...; echo "exit $?"`.
 # Exit status 0 when every example printed what its text shows, 1 otherwise.
 set -uo pipefail
@@ -73,7 +75,10 @@ fits() {
 run_example() {  # FILE LINE COMMAND (expected output in $scratch/expected)
   local file=$1 line=$2 cmd=$3
   ((count++))
-  (cd "$scratch/root" && timeout 60 bash -c "$cmd" 2>&1) | trim > "$scratch/actual"
+  # Variables a command exports stay for the commands after it in the same file.
+  (cd "$scratch/root" && timeout 60 bash -c "source '$scratch/env'
+$cmd
+export -p > '$scratch/env'" 2>&1) | trim > "$scratch/actual"
   trim < "$scratch/expected_raw" > "$scratch/expected"
   if ! fits "$scratch/expected" < "$scratch/actual"; then
     ((failures++))
@@ -84,6 +89,7 @@ run_example() {  # FILE LINE COMMAND (expected output in $scratch/expected)
 
 for file in "${files[@]}"; do
   fresh_root
+  : > "$scratch/env"
   in_fence=0 in_indent=0 cmd= cmdline=0 n=0
   : > "$scratch/expected_raw"
   flush() {
