@@ -9,6 +9,8 @@
 void PrintUsage(std::FILE* to) {
     std::string text =
         "usage: vortan --def FILE.ini [--section NAME] [--precision N] COMMAND [FILE...]\n"
+        "       vortan grid import [--subgrid NAME] [--text TEXT] [--densify N] IN OUT\n"
+        "       vortan grid info FILE\n"
         "       vortan --version | --help\n"
         "Points are read one a line from the FILEs (\"-\" or none: standard input),\n"
         "fields separated by blanks, tabs or commas; results go to standard output,\n"
