@@ -62,7 +62,11 @@ int32_t TransverseMercator::TypeId() const { return 3; }
 // One sine and one cosine serve the four sine terms, rewritten as
 // sin*cos times a polynomial in cos^2.
 double TransverseMercator::RectifyingLatitude(double phi) const {
-    const double s = std::sin(phi), co = std::cos(phi), c2 = co * co;
+    return RectifyingLatitude(phi, std::sin(phi), std::cos(phi));
+}
+
+double TransverseMercator::RectifyingLatitude(double phi, double s, double co) const {
+    const double c2 = co * co;
     return phi + s * co * (K0 + c2 * (K1 + c2 * (K2 + c2 * K3)));
 }
 
@@ -72,6 +76,8 @@ double TransverseMercator::FootpointLatitude(double mu) const {
 }
 
 errcode TransverseMercator::Forward(double& x, double& y, double lat, double lon) const {
+    // One sine and one cosine of the latitude serve the series, the arc and N.
+    const double s = std::sin(lat);
     const double co = std::cos(lat);
     const double eta2 = ep2 * co * co;
     double dl = lon - lambda0;
@@ -80,10 +86,9 @@ errcode TransverseMercator::Forward(double& x, double& y, double lat, double lon
     else if (dl > pi)
         dl -= 2.0 * pi;
     const double l = dl * co;
-    const double mu = RectifyingLatitude(lat);
+    const double mu = RectifyingLatitude(lat, s, co);
     if (lat == halfPi) return errcode(6, 4);
     const double t = std::tan(lat), T = t * t;
-    const double s = std::sin(lat);
     const double N = (a / u) / std::sqrt(1.0 - e2tm * s * s);
     const double a6 = (1.0 - T + eta2) / 6.0;
     const double a12 = ((4.0 * eta2 + 9.0) * eta2 + (5.0 - T)) / 12.0;

@@ -26,6 +26,7 @@ public:
 
 private:
     double RectifyingLatitude(double phi) const;  // mu(phi)
+    double RectifyingLatitude(double phi, double sinPhi, double cosPhi) const;  // the same, sine and cosine given
     double FootpointLatitude(double mu) const;    // phi_f(mu)
     bool FootpointOfNorthing(double y, double& phi1) const;
 
