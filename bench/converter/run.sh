@@ -8,7 +8,9 @@
 #   - peak resident memory (/usr/bin/time "Maximum resident set size") on RECORDS/100,
 #     RECORDS and 5 x RECORDS records, both modes: it must not grow with the file;
 #   - four files of RECORDS records converted with -j 1 and with -j 2;
-#   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on.
+#   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on,
+#     and linecopy.c (getline/fputs of every line into a new file), the floor of any
+#     line-by-line converter.
 # Each figure is the best of RUNS (default 5) wall-clock times (the 5 x RECORDS runs:
 # one); user+system CPU of that run is shown beside it, so that a run slowed by another
 # process on the machine shows. The load average before and after is printed.
@@ -33,6 +35,7 @@ command -v cs2cs >/dev/null && have_cs2cs=1
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cc -O2 -o "$work/linecopy" "$here/linecopy.c"
 
 echo "generating $small, $records and $huge records ..."
 python3 "$here/make_survey_csv.py" "$records" "$work/big.csv" --positions "$work/big.txt"
@@ -61,6 +64,7 @@ best() {
 }
 
 best cat      "$runs" cat "$work/big.csv"
+best linecopy "$runs" "$work/linecopy" "$work/big.csv"
 best utm      "$runs" "$tool" --quiet "$work/big.csv"
 best project  "$runs" "$tool" --quiet --geodesy "$ini" "$work/big.csv"
 if ((have_cs2cs)); then
@@ -87,6 +91,7 @@ echo
 printf '%-44s %9s %9s %12s %10s\n' run "wall s" "cpu s" "records/s" "peak RSS"
 row() { printf '%-44s %9s %9s %12s %10s\n' "$1" "$(sec "${wall[$2]}")" "${cpu[$2]}" "$3" "$(mib "${rss[$2]}")"; }
 row "cat FILE >/dev/null ($records)" cat "-"
+row "linecopy: getline/fputs ($records)" linecopy "$(rate "$records" "${wall[linecopy]}")"
 row "zelto2edt UTM ($records)" utm "$(rate "$records" "${wall[utm]}")"
 row "zelto2edt project TME+shift ($records)" project "$(rate "$records" "${wall[project]}")"
 if ((have_cs2cs)); then
@@ -106,6 +111,7 @@ if ((have_cs2cs)); then
   echo "zelto2edt project against cs2cs to UTM:        $(ratio "${wall[cs2cs]}" "${wall[project]}") faster"
 fi
 echo "zelto2edt UTM against cat:                     $(ratio "${wall[utm]}" "${wall[cat]}") the time of reading the file"
+echo "zelto2edt UTM against linecopy:                $(ratio "${wall[utm]}" "${wall[linecopy]}") the time of copying the lines"
 echo "-j 2 against -j 1 on four files:               $(ratio "${wall[j1]}" "${wall[j2]}") (target at least 1.8x)"
 echo "peak memory $small -> $records -> $huge records: UTM $(mib "${rss[utm_s]}") -> $(mib "${rss[utm]}") -> $(mib "${rss[utm_h]}"), project $(mib "${rss[proj_s]}") -> $(mib "${rss[project]}") -> $(mib "${rss[proj_h]}") (target under 8 MiB, flat)"
 echo "targets: UTM at least 2.20 M records/s, project at least 1.60 M records/s; load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
