@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -68,7 +69,14 @@ bool CZeltoTextReader::Refill()
     const std::size_t pending = m_end - m_begin;
     if (!m_block || pending == m_capacity || (m_capacity > kReadBlock && pending < kReadBlock / 2)) {
         const std::size_t size = pending == m_capacity && m_block ? 2 * m_capacity : kReadBlock;
-        auto grown = std::make_unique<char[]>(size);
+        std::unique_ptr<char[]> grown(new (std::nothrow) char[size]);
+        if (!grown) {
+            // A line too long for the memory: the conversion fails as on a read error
+            // instead of taking what was read so far for the end of the file.
+            m_streamError = true;
+            m_atEnd = true;
+            return false;
+        }
         if (pending > 0)
             std::memcpy(grown.get(), m_block.get() + m_begin, pending);
         m_block = std::move(grown);
