@@ -30,6 +30,7 @@ private:
     double FootpointLatitude(double mu) const;    // phi_f(mu)
     bool FootpointOfNorthing(double y, double& phi1) const;
 
+    double aOverU;  // semi-major axis in grid units
     double n;
     double e2tm;  // e2 recomputed as f(2 - f)
     double ep2;   // second eccentricity squared
