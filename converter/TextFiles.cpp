@@ -2,6 +2,8 @@
 #include "ZeltoQvxConverter.h"
 
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,15 +19,9 @@ std::FILE* (*g_openInputStream)(const char* path) = nullptr;
 namespace {
 // Survey exports run to hundreds of megabytes: read and write them in large blocks.
 constexpr std::size_t kStreamBuffer = 1 << 18;
-
-// Line buffer of getdelim, one per thread: the text is copied into the caller's string
-// before ReadLine returns, so readers on the same thread can share it.
-struct LineScratch {
-    char* data = nullptr;
-    std::size_t size = 0;
-    ~LineScratch() { std::free(data); }
-};
-thread_local LineScratch tScratch;
+// The reader's block. A line longer than the block grows it (doubling); the block
+// shrinks back once the pending bytes fit the normal size again.
+constexpr std::size_t kReadBlock = 1 << 18;
 }  // namespace
 
 CZeltoTextReader::~CZeltoTextReader() { Close(); }
@@ -59,39 +55,96 @@ bool CZeltoTextReader::Open(const std::string& path)
         ::close(fd);
         return false;
     }
-    std::setvbuf(m_fp, nullptr, _IOFBF, kStreamBuffer);
+    // The block is the buffer: reads of a whole block go straight into it.
+    std::setvbuf(m_fp, nullptr, _IONBF, 0);
     return true;
 }
 
-// A read error closes the reader and is remembered (Failed) until the next Open, so a
-// failing disk never passes for the end of a short survey.
+// Moves the pending bytes to the front of the block and reads after them, as many as
+// fit. A block full of one unfinished line is doubled first.
+bool CZeltoTextReader::Refill()
+{
+    if (m_atEnd || m_fp == nullptr)
+        return false;
+    const std::size_t pending = m_end - m_begin;
+    if (!m_block || pending == m_capacity || (m_capacity > kReadBlock && pending < kReadBlock / 2)) {
+        const std::size_t size = pending == m_capacity && m_block ? 2 * m_capacity : kReadBlock;
+        std::unique_ptr<char[]> grown(new (std::nothrow) char[size]);
+        if (!grown) {
+            // A line too long for the memory: the conversion fails as on a read error
+            // instead of taking what was read so far for the end of the file.
+            m_streamError = true;
+            m_atEnd = true;
+            return false;
+        }
+        if (pending > 0)
+            std::memcpy(grown.get(), m_block.get() + m_begin, pending);
+        m_block = std::move(grown);
+        m_capacity = size;
+    } else if (m_begin > 0 && pending > 0) {
+        std::memmove(m_block.get(), m_block.get() + m_begin, pending);
+    }
+    m_begin = 0;
+    m_end = pending;
+    const std::size_t got = std::fread(m_block.get() + m_end, 1, m_capacity - m_end, m_fp);
+    m_end += got;
+    if (std::ferror(m_fp)) {
+        // The lines read before the error are still handed out; then the reader fails.
+        m_streamError = true;
+        m_atEnd = true;
+        return got > 0;
+    }
+    if (got < m_capacity - pending)
+        m_atEnd = true;  // fread gives less than asked only at the end (or on an error)
+    return got > 0;
+}
+
+bool CZeltoTextReader::ReadLine(std::string_view& line)
+{
+    line = {};
+    for (;;) {
+        if (m_fp == nullptr)
+            return false;
+        const char* const base = m_block.get();
+        const std::size_t from = m_begin + m_scanned;
+        const void* lf = from < m_end ? std::memchr(base + from, '\n', m_end - from) : nullptr;
+        if (lf != nullptr) {
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
+            std::size_t len = at - m_begin;
+            if (len > 0 && base[at - 1] == '\r')
+                --len;
+            line = std::string_view(base + m_begin, len);
+            m_begin = at + 1;
+            m_scanned = 0;
+            return true;
+        }
+        m_scanned = m_end - m_begin;
+        if (!Refill()) {
+            if (m_streamError) {
+                // A read error closes the reader and is remembered (Failed) until the next
+                // Open, so a failing disk never passes for the end of a short survey; the
+                // part of a line before the error is not a line.
+                m_failed = true;
+                Close();
+                return false;
+            }
+            if (m_begin == m_end)
+                return false;
+            // The last line has no LF: it is handed out as it stands (a CR stays).
+            line = std::string_view(m_block.get() + m_begin, m_end - m_begin);
+            m_begin = m_end;
+            m_scanned = 0;
+            return true;
+        }
+    }
+}
+
 bool CZeltoTextReader::ReadLine(std::string& line)
 {
-    line.clear();
-    if (m_fp == nullptr)
-        return false;
-    ssize_t n = getdelim(&tScratch.data, &tScratch.size, '\n', m_fp);
-    if (std::ferror(m_fp)) {
-        m_failed = true;
-        Close();
-        return false;
-    }
-    if (n <= 0)
-        return false;
-    auto len = static_cast<std::size_t>(n);
-    if (tScratch.data[len - 1] == '\n') {
-        --len;
-        if (len > 0 && tScratch.data[len - 1] == '\r')
-            --len;
-    }
-    line.assign(tScratch.data, len);
-    if (tScratch.size > (std::size_t{1} << 20)) {
-        // Do not keep the buffer of one huge line for the rest of the thread's life.
-        std::free(tScratch.data);
-        tScratch.data = nullptr;
-        tScratch.size = 0;
-    }
-    return true;
+    std::string_view view;
+    const bool got = ReadLine(view);
+    line.assign(view);
+    return got;
 }
 
 bool CZeltoTextReader::Rewind()
@@ -99,6 +152,8 @@ bool CZeltoTextReader::Rewind()
     if (m_fp == nullptr)
         return false;
     std::clearerr(m_fp);
+    m_begin = m_end = m_scanned = 0;
+    m_atEnd = m_streamError = false;
     return std::fseek(m_fp, 0, SEEK_SET) == 0;
 }
 
@@ -118,6 +173,9 @@ void CZeltoTextReader::Close()
         std::fclose(m_fp);
         m_fp = nullptr;
     }
+    m_block.reset();
+    m_capacity = m_begin = m_end = m_scanned = 0;
+    m_atEnd = m_streamError = false;
 }
 
 CZeltoTextWriter::~CZeltoTextWriter() { Close(); }
@@ -172,6 +230,17 @@ bool CZeltoTextWriter::Write(const std::string& text)
         p = lf + 1;
     }
     flush();
+    return !m_failed;
+}
+
+bool CZeltoTextWriter::WriteBytes(std::string_view bytes)
+{
+    if (m_fp == nullptr) {
+        m_failed = true;
+        return false;
+    }
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_fp) != bytes.size())
+        m_failed = true;
     return !m_failed;
 }
 

@@ -3,11 +3,39 @@
 
 #include "UtmZone.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
 constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kK0 = 0.9996;
+
+// What the series takes from an ellipsoid alone, worked out once for every row of the
+// table instead of for every point: the same expressions, so the same values.
+struct UtmConstants {
+    double a, e2, ep2;
+    double m0, m2, m4, m6;  // the meridian arc's factors of phi, sin 2phi, sin 4phi, sin 6phi
+};
+
+const UtmConstants& ConstantsOf(std::int32_t row)
+{
+    static const auto table = [] {
+        std::array<UtmConstants, ZELTO_ELLIPSOID_ROWS> t{};
+        for (std::size_t r = 0; r < t.size(); ++r) {
+            const double a = EllipsoidTable[r].SemiMajorAxis;
+            const double e2 = EllipsoidTable[r].EccentricitySquared;
+            const double e4 = e2 * e2;
+            const double e6 = e4 * e2;
+            t[r] = UtmConstants{a, e2, e2 / (1.0 - e2),
+                                1.0 - e2 / 4.0 - 3.0 * e4 / 64.0 - 5.0 * e6 / 256.0,
+                                3.0 * e2 / 8.0 + 3.0 * e4 / 32.0 + 45.0 * e6 / 1024.0,
+                                15.0 * e4 / 256.0 + 45.0 * e6 / 1024.0,
+                                35.0 * e6 / 3072.0};
+        }
+        return t;
+    }();
+    return table[static_cast<std::size_t>(row)];
+}
 }  // namespace
 
 namespace zelto_detail {
@@ -56,15 +84,16 @@ void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& no
 {
     if (row < 1 || row >= ZELTO_ELLIPSOID_ROWS)
         row = ZELTO_ELLIPSOID_ROWS - 1;
-    const double a = EllipsoidTable[row].SemiMajorAxis;
-    const double e2 = EllipsoidTable[row].EccentricitySquared;
+    const UtmConstants& k = ConstantsOf(row);
+    const double a = k.a;
+    const double e2 = k.e2;
 
     const double lon = zelto_detail::WrapLongitude(longitude);
     const int zone = zelto_detail::UtmZoneOf(latitude, lon);
 
     const double lon0 = static_cast<double>(6 * zone - 183);
     const double phi = latitude * kDegToRad;
-    const double ep2 = e2 / (1.0 - e2);
+    const double ep2 = k.ep2;
     const double sinPhi = std::sin(phi);
     const double cosPhi = std::cos(phi);
     const double tanPhi = std::tan(phi);
@@ -73,12 +102,8 @@ void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& no
     const double T = tanPhi * tanPhi;
     const double C = ep2 * cosPhi * cosPhi;
     const double A = cosPhi * (lon * kDegToRad - lon0 * kDegToRad);
-    const double e4 = e2 * e2;
-    const double e6 = e4 * e2;
-    const double M = a * ((1.0 - e2 / 4.0 - 3.0 * e4 / 64.0 - 5.0 * e6 / 256.0) * phi
-                          - (3.0 * e2 / 8.0 + 3.0 * e4 / 32.0 + 45.0 * e6 / 1024.0) * std::sin(2.0 * phi)
-                          + (15.0 * e4 / 256.0 + 45.0 * e6 / 1024.0) * std::sin(4.0 * phi)
-                          - (35.0 * e6 / 3072.0) * std::sin(6.0 * phi));
+    const double M = a * (k.m0 * phi - k.m2 * std::sin(2.0 * phi) + k.m4 * std::sin(4.0 * phi)
+                          - k.m6 * std::sin(6.0 * phi));
 
     const double A2 = A * A;
     const double A3 = A2 * A;

@@ -8,8 +8,10 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "vortan.h"
 
@@ -99,7 +101,8 @@ struct sALL {
 
 inline constexpr int ZELTO_OUTPUT_FIELDS = 40;
 
-// Text-mode reader: a line ends at LF, CR LF reads as LF.
+// Text-mode reader: a line ends at LF, CR LF reads as LF. The file is read in blocks of
+// 256 KiB and lines are handed out where they lie in the block.
 class ZELTO_CONVERTER_API CZeltoTextReader {
 public:
     CZeltoTextReader() = default;
@@ -111,14 +114,26 @@ public:
     // Reads the next line without its line end; false at end of file or on a read error,
     // which Failed() tells apart.
     bool ReadLine(std::string& line);
+    // The same, without a copy: the view points into the reader's block and stays valid
+    // until the next ReadLine, Rewind, Open or Close.
+    bool ReadLine(std::string_view& line);
     bool Failed() const { return m_failed; }  // a read failed since the last Open
     bool Rewind();
     std::uint64_t Size() const;
     void Close();
 
 private:
+    bool Refill();  // more bytes after the pending ones; false at end of file or on an error
+
     std::FILE* m_fp = nullptr;
     bool m_failed = false;
+    bool m_atEnd = false;                 // the stream has given its last byte
+    bool m_streamError = false;           // ... because a read failed: Failed() once the block is used up
+    std::unique_ptr<char[]> m_block;      // bytes read and not yet handed out: [m_begin, m_end)
+    std::size_t m_capacity = 0;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+    std::size_t m_scanned = 0;            // bytes from m_begin known to hold no LF
 };
 
 // Text-mode writer: every LF handed over reaches the disk as CR LF. Write errors are
@@ -132,6 +147,8 @@ public:
     bool Create(const std::string& path);  // replaces any file of that name
     bool IsOpen() const { return m_fp != nullptr; }
     bool Write(const std::string& text);
+    // Writes the bytes as they stand, line ends included (no LF to CR LF).
+    bool WriteBytes(std::string_view bytes);
     bool Failed() const { return m_failed; }
     bool Close();  // false when anything failed, the final flush included
 

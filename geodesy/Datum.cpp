@@ -18,11 +18,20 @@ bool ShiftIsActive(const EllDiffParams& t) {
     return t.dx != 0.0 || t.dy != 0.0 || t.dz != 0.0 || t.rx != 0.0 || t.ry != 0.0 || t.rz != 0.0;
 }
 
+GeoAngles AnglesOf(double lat, double lon) {
+    return GeoAngles{std::sin(lat), std::cos(lat), std::sin(lon), std::cos(lon)};
+}
+
+// N is the ellipsoid's prime vertical radius, a / sqrt(1 - e2 sin^2 lat), from the
+// sine already taken.
+Ecef GeoToEcef(const Ellipsoid& ell, const GeoAngles& g, double h) {
+    const double n = ell.a / std::sqrt(1.0 - ell.e2 * g.sinLat * g.sinLat);
+    return Ecef{(n + h) * g.cosLat * g.cosLon, (n + h) * g.cosLat * g.sinLon,
+                ((1.0 - ell.e2) * n + h) * g.sinLat};
+}
+
 Ecef GeoToEcef(const Ellipsoid& ell, double lat, double lon, double h) {
-    const double n = ell.PrimeVerticalRadius(lat);
-    const double cl = std::cos(lat);
-    return Ecef{(n + h) * cl * std::cos(lon), (n + h) * cl * std::sin(lon),
-                ((1.0 - ell.e2) * n + h) * std::sin(lat)};
+    return GeoToEcef(ell, AnglesOf(lat, lon), h);
 }
 
 bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double& h) {
@@ -73,11 +82,16 @@ Ecef HelmertReverse(const EllDiffParams& t, const Ecef& p) {
 
 EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& project,
                             double lat, double lon, double h) {
+    return ShiftFromGrid(count, v, project, AnglesOf(lat, lon), lat, lon, h);
+}
+
+EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& project,
+                            const GeoAngles& at, double lat, double lon, double h) {
     EllDiffParams t = IdentityShift();
     if (count == 2) {
         const double lat2 = lat + v[0] * kArcSecond;
         const double lon2 = lon + v[1] * kArcSecond;
-        const Ecef pr = GeoToEcef(project, lat, lon, h);
+        const Ecef pr = GeoToEcef(project, at, h);
         const Ecef w = GeoToEcef(Wgs84Ellipsoid(), lat2, lon2, h);
         t.dx = pr.X - w.X;
         t.dy = pr.Y - w.Y;
@@ -95,10 +109,10 @@ namespace {
 // Takes the point through ECEF on `from`, the given shift, and back to `to`.
 // The caller's point is written only when the conversion succeeded.
 bool ConvertThroughEcef(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
-                        Ecef (*shift)(const EllDiffParams&, const Ecef&),
+                        Ecef (*shift)(const EllDiffParams&, const Ecef&), const GeoAngles& at,
                         double& lat, double& lon, double* h) {
     double height = h ? *h : 0.0;
-    const Ecef p = shift(t, GeoToEcef(from, lat, lon, height));
+    const Ecef p = shift(t, GeoToEcef(from, at, height));
     double la = 0.0, lo = 0.0;
     if (!EcefToGeo(to, p, la, lo, height)) return false;
     lat = la;
@@ -110,11 +124,21 @@ bool ConvertThroughEcef(const Ellipsoid& from, const Ellipsoid& to, const EllDif
 }  // namespace
 
 bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                    const GeoAngles& at, double& lat, double& lon, double* h) {
+    return ConvertThroughEcef(from, to, t, HelmertForward, at, lat, lon, h);
+}
+
+bool ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                    const GeoAngles& at, double& lat, double& lon, double* h) {
+    return ConvertThroughEcef(from, to, t, HelmertReverse, at, lat, lon, h);
+}
+
+bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h) {
-    return ConvertThroughEcef(from, to, t, HelmertForward, lat, lon, h);
+    return ConvertForward(from, to, t, AnglesOf(lat, lon), lat, lon, h);
 }
 
 bool ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h) {
-    return ConvertThroughEcef(from, to, t, HelmertReverse, lat, lon, h);
+    return ConvertReverse(from, to, t, AnglesOf(lat, lon), lat, lon, h);
 }

@@ -26,8 +26,16 @@ struct Ecef {
     double X, Y, Z;
 };
 
+// The sines and cosines of a position's latitude and longitude: taken once and shared
+// by every ellipsoid the position is placed on.
+struct GeoAngles {
+    double sinLat, cosLat, sinLon, cosLon;
+};
+GeoAngles AnglesOf(double lat, double lon);
+
 // X = (N + h) cos lat cos lon, Y = (N + h) cos lat sin lon, Z = ((1 - e2) N + h) sin lat.
 Ecef GeoToEcef(const Ellipsoid& ell, double lat, double lon, double h);
+Ecef GeoToEcef(const Ellipsoid& ell, const GeoAngles& g, double h);  // the same from the angles
 
 // Iterates the latitude until two passes differ by at most 1e-9 rad. On the
 // polar axis (hypot(X, Y) exactly 0): latitude +pi/2 for Z > 0, else -pi/2,
@@ -56,6 +64,9 @@ Ecef HelmertReverse(const EllDiffParams& t, const Ecef& p);
 // shift; the caller falls back to the stored values when the lookup failed.
 EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& project,
                             double lat, double lon, double h);
+// The same with the angles of (lat, lon) already taken.
+EllDiffParams ShiftFromGrid(int32_t count, const double* v, const Ellipsoid& project,
+                            const GeoAngles& at, double lat, double lon, double h);
 
 // In-place conversions between two ellipsoids through the shift t. False,
 // with the point left as it was, when the point is not a finite number.
@@ -63,6 +74,11 @@ bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffPar
                     double& lat, double& lon, double* h);
 bool ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
                     double& lat, double& lon, double* h);
+// The same with the angles of (lat, lon) already taken.
+bool ConvertForward(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                    const GeoAngles& at, double& lat, double& lon, double* h);
+bool ConvertReverse(const Ellipsoid& from, const Ellipsoid& to, const EllDiffParams& t,
+                    const GeoAngles& at, double& lat, double& lon, double* h);
 
 // True when at least one of dx, dy, dz, rx, ry, rz is non-zero: a scale
 // change alone does not make a datum.

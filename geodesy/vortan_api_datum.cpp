@@ -51,18 +51,29 @@ bool Finite(double a, double b, const double* c) {
 // The shift to use at a point: the datum grid's when it covers the point,
 // otherwise the stored seven values. A point beyond the grid's coverage falls
 // back silently, as surveys running off the grid have always been converted.
-EllDiffParams ShiftAtPoint(GeodesyHandle& h, double lat, double lon, double height) {
+// `at` holds the angles of (lat, lon).
+EllDiffParams ShiftAtPoint(GeodesyHandle& h, const GeoAngles& at, double lat, double lon, double height) {
     if (h.datumGrid != nullptr) {
-        std::vector<double> v(static_cast<size_t>(h.datumGrid->Values()), 0.0);
+        // A datum grid holds two or three values a node: room on the stack for them,
+        // the heap only for a grid with more.
+        constexpr size_t kOnStack = 8;
+        double small[kOnStack] = {};
+        std::vector<double> large;
+        const auto values = static_cast<size_t>(h.datumGrid->Values());
+        double* v = small;
+        if (values > kOnStack) {
+            large.assign(values, 0.0);
+            v = large.data();
+        }
         int32_t count = 0;
         uint32_t code = 1;
         try {
-            code = h.datumGrid->Lookup(lat, lon, &count, v.data()).take();
+            code = h.datumGrid->Lookup(lat, lon, &count, v).take();
         } catch (...) {
             code = 1;
         }
         if (code == 0 && count >= 2)
-            return ShiftFromGrid(count, v.data(), *h.projection, lat, lon, height);
+            return ShiftFromGrid(count, v, *h.projection, at, lat, lon, height);
     }
     return StoredShift(h);
 }
@@ -137,9 +148,12 @@ int32_t Wgs84Frame(GEODESY h, double* lat, double* lon, double* height, bool toP
     if (h == nullptr || lat == nullptr || lon == nullptr) return Result(2);
     if (!h->datumActive) return Result(0);
     if (!Finite(*lat, *lon, height)) return Result(kDomainError);
-    const EllDiffParams t = ShiftAtPoint(*h, *lat, *lon, height ? *height : 0.0);
-    const bool ok = toProject ? ConvertForward(Wgs84Ellipsoid(), *h->projection, t, *lat, *lon, height)
-                              : ConvertReverse(*h->projection, Wgs84Ellipsoid(), t, *lat, *lon, height);
+    // The grid's shift and the conversion start from the same point: its angles are
+    // taken once for both.
+    const GeoAngles at = AnglesOf(*lat, *lon);
+    const EllDiffParams t = ShiftAtPoint(*h, at, *lat, *lon, height ? *height : 0.0);
+    const bool ok = toProject ? ConvertForward(Wgs84Ellipsoid(), *h->projection, t, at, *lat, *lon, height)
+                              : ConvertReverse(*h->projection, Wgs84Ellipsoid(), t, at, *lat, *lon, height);
     return Result(ok ? 0 : kDomainError);
 }
 

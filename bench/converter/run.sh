@@ -2,15 +2,20 @@
 # Whole-process figures of zelto2edt on generated survey exports, all taken in one run:
 #   - records per second in standard UTM mode and in project mode (the harbour
 #     project's TME definition with its WGS-84 shift, examples/harbour_geodesy.ini)
-#     on 1,000,000 records;
-#   - peak resident memory (/usr/bin/time "Maximum resident set size") on 100,000 and
-#     1,000,000 records, both modes: it must not grow with the file;
-#   - PROJ's cs2cs projecting the same 1,000,000 positions from a plain text file to UTM;
-#   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on.
-# Each figure is the best of RUNS (default 5) wall-clock times; user+system CPU of that
-# run is shown beside it, so that a run slowed by another process on the machine shows.
+#     on RECORDS (default 1,000,000) records;
+#   - PROJ's cs2cs on the same positions in the same run: to UTM, and to UTM on
+#     Clarke 1866 with the same translation (the project mode's work);
+#   - peak resident memory (/usr/bin/time "Maximum resident set size") on RECORDS/100,
+#     RECORDS and 5 x RECORDS records, both modes: it must not grow with the file;
+#   - four files of RECORDS records converted with -j 1 and with -j 2;
+#   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on,
+#     and linecopy.c (getline/fputs of every line into a new file), the floor of any
+#     line-by-line converter.
+# Each figure is the best of RUNS (default 5) wall-clock times (the 5 x RECORDS runs:
+# one); user+system CPU of that run is shown beside it, so that a run slowed by another
+# process on the machine shows. The load average before and after is printed.
 #
-# Usage: bench/converter/run.sh [RECORDS]   (default 1000000; BUILD_BENCH=build folder)
+# Usage: bench/converter/run.sh [RECORDS]   (BUILD_BENCH=build folder, RUNS=count)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,7 +24,8 @@ build=${BUILD_BENCH:-$root/build-bench}
 tool=$build/tools/zelto2edt/zelto2edt
 runs=${RUNS:-5}
 records=${1:-1000000}
-small=$((records / 10))
+small=$((records / 100))
+huge=$((records * 5))
 ini=$root/examples/harbour_geodesy.ini
 
 [[ -x $tool ]] || { echo "no $tool: build the zelto2edt target first" >&2; exit 1; }
@@ -29,18 +35,23 @@ command -v cs2cs >/dev/null && have_cs2cs=1
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cc -O2 -o "$work/linecopy" "$here/linecopy.c"
 
-echo "generating $records and $small records ..."
+echo "generating $small, $records and $huge records ..."
 python3 "$here/make_survey_csv.py" "$records" "$work/big.csv" --positions "$work/big.txt"
 python3 "$here/make_survey_csv.py" "$small" "$work/small.csv"
-echo "$(du -m "$work/big.csv" | cut -f1) MB, $(wc -l < "$work/big.csv") lines; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+# The large file: the big one's records five times over after one title line.
+{ cat "$work/big.csv"; for _ in 1 2 3 4; do tail -n +2 "$work/big.csv"; done; } > "$work/huge.csv"
+mkdir -p "$work/batch"
+for f in 1 2 3 4; do cp "$work/big.csv" "$work/batch/f$f.csv"; done
+echo "$(du -m "$work/big.csv" | cut -f1) MB, $(wc -l < "$work/big.csv") lines; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# best NAME CMD...: runs CMD $runs times (stdout to /dev/null), keeps the best wall time.
+# best NAME RUNS CMD...: runs CMD RUNS times (stdout to /dev/null), keeps the best wall time.
 declare -A wall cpu rss
 best() {
-  local name=$1; shift
+  local name=$1 n=$2; shift 2
   local b= bc= br=
-  for ((r = 0; r < runs; ++r)); do
+  for ((r = 0; r < n; ++r)); do
     local t0 t1
     t0=$(date +%s%N)
     /usr/bin/time -f '%U %S %M' -o "$work/time" "$@" > /dev/null
@@ -52,14 +63,21 @@ best() {
   wall[$name]=$b cpu[$name]=$bc rss[$name]=$br
 }
 
-best cat      cat "$work/big.csv"
-best utm      "$tool" --quiet "$work/big.csv"
-best project  "$tool" --quiet --geodesy "$ini" "$work/big.csv"
-best utm_s    "$tool" --quiet "$work/small.csv"
-best proj_s   "$tool" --quiet --geodesy "$ini" "$work/small.csv"
+best cat      "$runs" cat "$work/big.csv"
+best linecopy "$runs" "$work/linecopy" "$work/big.csv"
+best utm      "$runs" "$tool" --quiet "$work/big.csv"
+best project  "$runs" "$tool" --quiet --geodesy "$ini" "$work/big.csv"
 if ((have_cs2cs)); then
-  best cs2cs  cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=11 +datum=WGS84 "$work/big.txt"
+  best cs2cs  "$runs" cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=11 +datum=WGS84 "$work/big.txt"
+  best cs2cs_shift "$runs" cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=11 +ellps=clrk66 \
+    +towgs84=-8,160,176 "$work/big.txt"
 fi
+best utm_s    "$runs" "$tool" --quiet "$work/small.csv"
+best proj_s   "$runs" "$tool" --quiet --geodesy "$ini" "$work/small.csv"
+best utm_h    1 "$tool" --quiet "$work/huge.csv"
+best proj_h   1 "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
+best j1       "$runs" "$tool" --quiet -j 1 "$work"/batch/f{1,2,3,4}.csv
+best j2       "$runs" "$tool" --quiet -j 2 "$work"/batch/f{1,2,3,4}.csv
 
 # The conversions must have converted every record.
 "$tool" --quiet "$work/big.csv" | grep -q "CSV Records: $records\$" || { echo "UTM run lost records" >&2; exit 1; }
@@ -70,17 +88,30 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN{printf "%.2fx", a / b}'; }
 mib() { awk -v k="$1" 'BEGIN{printf "%.1f MiB", k / 1024}'; }
 
 echo
-printf '%-38s %9s %9s %12s %10s\n' run "wall s" "cpu s" "records/s" "peak RSS"
-row() { printf '%-38s %9s %9s %12s %10s\n' "$1" "$(sec "${wall[$2]}")" "${cpu[$2]}" "$3" "$(mib "${rss[$2]}")"; }
+printf '%-44s %9s %9s %12s %10s\n' run "wall s" "cpu s" "records/s" "peak RSS"
+row() { printf '%-44s %9s %9s %12s %10s\n' "$1" "$(sec "${wall[$2]}")" "${cpu[$2]}" "$3" "$(mib "${rss[$2]}")"; }
 row "cat FILE >/dev/null ($records)" cat "-"
+row "linecopy: getline/fputs ($records)" linecopy "$(rate "$records" "${wall[linecopy]}")"
 row "zelto2edt UTM ($records)" utm "$(rate "$records" "${wall[utm]}")"
 row "zelto2edt project TME+shift ($records)" project "$(rate "$records" "${wall[project]}")"
+if ((have_cs2cs)); then
+  row "cs2cs longlat to UTM ($records)" cs2cs "$(rate "$records" "${wall[cs2cs]}")"
+  row "cs2cs longlat to UTM, NAD 27 shift ($records)" cs2cs_shift "$(rate "$records" "${wall[cs2cs_shift]}")"
+fi
 row "zelto2edt UTM ($small)" utm_s "$(rate "$small" "${wall[utm_s]}")"
 row "zelto2edt project ($small)" proj_s "$(rate "$small" "${wall[proj_s]}")"
-((have_cs2cs)) && row "cs2cs longlat to UTM ($records)" cs2cs "$(rate "$records" "${wall[cs2cs]}")"
+row "zelto2edt UTM ($huge)" utm_h "$(rate "$huge" "${wall[utm_h]}")"
+row "zelto2edt project ($huge)" proj_h "$(rate "$huge" "${wall[proj_h]}")"
+row "zelto2edt UTM -j 1, 4 files of $records" j1 "$(rate $((4 * records)) "${wall[j1]}")"
+row "zelto2edt UTM -j 2, 4 files of $records" j2 "$(rate $((4 * records)) "${wall[j2]}")"
 echo
-echo "zelto2edt UTM against cs2cs:        $( ((have_cs2cs)) && ratio "${wall[cs2cs]}" "${wall[utm]}" || echo -) faster (target at least 2x)"
-echo "zelto2edt project against cs2cs:    $( ((have_cs2cs)) && ratio "${wall[cs2cs]}" "${wall[project]}" || echo -) faster"
-echo "zelto2edt UTM against cat:          $(ratio "${wall[utm]}" "${wall[cat]}") the time of reading the file"
-echo "peak memory $small -> $records records: UTM $(mib "${rss[utm_s]}") -> $(mib "${rss[utm]}"), project $(mib "${rss[proj_s]}") -> $(mib "${rss[project]}") (target under 16 MiB, no growth)"
-echo "targets: UTM at least 2.00 M records/s, project at least 1.00 M records/s; load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+if ((have_cs2cs)); then
+  echo "zelto2edt UTM against cs2cs to UTM:            $(ratio "${wall[cs2cs]}" "${wall[utm]}") faster (target at least 5x)"
+  echo "zelto2edt project against cs2cs with shift:    $(ratio "${wall[cs2cs_shift]}" "${wall[project]}") faster"
+  echo "zelto2edt project against cs2cs to UTM:        $(ratio "${wall[cs2cs]}" "${wall[project]}") faster"
+fi
+echo "zelto2edt UTM against cat:                     $(ratio "${wall[utm]}" "${wall[cat]}") the time of reading the file"
+echo "zelto2edt UTM against linecopy:                $(ratio "${wall[utm]}" "${wall[linecopy]}") the time of copying the lines"
+echo "-j 2 against -j 1 on four files:               $(ratio "${wall[j1]}" "${wall[j2]}") (target at least 1.8x)"
+echo "peak memory $small -> $records -> $huge records: UTM $(mib "${rss[utm_s]}") -> $(mib "${rss[utm]}") -> $(mib "${rss[utm_h]}"), project $(mib "${rss[proj_s]}") -> $(mib "${rss[project]}") -> $(mib "${rss[proj_h]}") (target under 8 MiB, flat)"
+echo "targets: UTM at least 2.20 M records/s, project at least 1.60 M records/s; load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -37,6 +37,7 @@ SineSeriesPowers PowersOfSineSeries(const double* k, double n) {
 }  // namespace
 
 TransverseMercator::TransverseMercator(const GeodesyParams& params) : Projection(params) {
+    aOverU = a / u;
     n = f / (2.0 - f);
     const double n2 = n * n, n4 = n2 * n2;
     const SineSeriesPowers forward = PowersOfSineSeries(c, n);
@@ -62,7 +63,11 @@ int32_t TransverseMercator::TypeId() const { return 3; }
 // One sine and one cosine serve the four sine terms, rewritten as
 // sin*cos times a polynomial in cos^2.
 double TransverseMercator::RectifyingLatitude(double phi) const {
-    const double s = std::sin(phi), co = std::cos(phi), c2 = co * co;
+    return RectifyingLatitude(phi, std::sin(phi), std::cos(phi));
+}
+
+double TransverseMercator::RectifyingLatitude(double phi, double s, double co) const {
+    const double c2 = co * co;
     return phi + s * co * (K0 + c2 * (K1 + c2 * (K2 + c2 * K3)));
 }
 
@@ -72,6 +77,8 @@ double TransverseMercator::FootpointLatitude(double mu) const {
 }
 
 errcode TransverseMercator::Forward(double& x, double& y, double lat, double lon) const {
+    // One sine and one cosine of the latitude serve the series, the arc and N.
+    const double s = std::sin(lat);
     const double co = std::cos(lat);
     const double eta2 = ep2 * co * co;
     double dl = lon - lambda0;
@@ -80,11 +87,10 @@ errcode TransverseMercator::Forward(double& x, double& y, double lat, double lon
     else if (dl > pi)
         dl -= 2.0 * pi;
     const double l = dl * co;
-    const double mu = RectifyingLatitude(lat);
+    const double mu = RectifyingLatitude(lat, s, co);
     if (lat == halfPi) return errcode(6, 4);
     const double t = std::tan(lat), T = t * t;
-    const double s = std::sin(lat);
-    const double N = (a / u) / std::sqrt(1.0 - e2tm * s * s);
+    const double N = aOverU / std::sqrt(1.0 - e2tm * s * s);
     const double a6 = (1.0 - T + eta2) / 6.0;
     const double a12 = ((4.0 * eta2 + 9.0) * eta2 + (5.0 - T)) / 12.0;
     const double a120 = (5.0 - 18.0 * T + T * T + (14.0 - 58.0 * T) * eta2) / 120.0;
@@ -109,7 +115,7 @@ errcode TransverseMercator::Inverse(double x, double y, double& lat, double& lon
     double p1 = 0;
     if (!FootpointOfNorthing(y, p1)) return errcode(10, 4);
     const double s1 = std::sin(p1);
-    const double N1 = (a / u) / std::sqrt(1.0 - e2tm * s1 * s1);
+    const double N1 = aOverU / std::sqrt(1.0 - e2tm * s1 * s1);
     const double c1 = std::cos(p1);
     const double eta2 = ep2 * c1 * c1;
     const double t = std::tan(p1), T = t * t;
@@ -135,7 +141,7 @@ errcode TransverseMercator::PointScale(double x, double y, double& k) const {
     double p1 = 0;
     if (!FootpointOfNorthing(y, p1)) return errcode(10, 4);
     const double s1 = std::sin(p1), c1 = std::cos(p1);
-    const double N1 = (a / u) / std::sqrt(1.0 - e2tm * s1 * s1);
+    const double N1 = aOverU / std::sqrt(1.0 - e2tm * s1 * s1);
     const double eta2 = ep2 * c1 * c1;
     const double d = (x - FE) / (k0 * N1);
     const double d2 = d * d;

@@ -26,9 +26,11 @@ public:
 
 private:
     double RectifyingLatitude(double phi) const;  // mu(phi)
+    double RectifyingLatitude(double phi, double sinPhi, double cosPhi) const;  // the same, sine and cosine given
     double FootpointLatitude(double mu) const;    // phi_f(mu)
     bool FootpointOfNorthing(double y, double& phi1) const;
 
+    double aOverU;  // semi-major axis in grid units
     double n;
     double e2tm;  // e2 recomputed as f(2 - f)
     double ep2;   // second eccentricity squared
