@@ -477,9 +477,13 @@ long CZeltoQvxConverter::FailOutput(const char* sentence, const std::string& pat
 // position text; called outside the loop it is the sentence alone, as it always was.
 long CZeltoQvxConverter::ReportRecordError(const char* sentence, const std::string& reason)
 {
-    if (m_strRecordWhere.empty()) return SetConverterErrorInfo(sentence, 0);
+    if (m_nRecordLine == 0) return SetConverterErrorInfo(sentence, 0);
     if (++m_nRecordErrors > kRecordErrorsReported) return E_FAIL;
-    std::string text = std::string(sentence) + " " + m_strRecordWhere;
+    std::string text = std::string(sentence) + " " + m_strCSVFile + " line " + Int(m_nRecordLine) + ": ";
+    if (m_svRecordLat.empty() && m_svRecordLon.empty())
+        text += "no position";
+    else
+        text.append(m_svRecordLat).append(", ").append(m_svRecordLon);
     if (!reason.empty()) text += ": " + reason;
     return SetConverterErrorInfo(text.c_str(), 0);
 }
@@ -645,7 +649,7 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
     m_bOutputKept = false;
     m_nSkippedLines = 0;
     m_nRecordErrors = 0;
-    m_strRecordWhere.clear();
+    m_nRecordLine = 0;
     {
         std::lock_guard<std::mutex> lock(m_errorLock);
         m_strWarning.clear();
@@ -722,17 +726,9 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         DecodedFields decoded;
         DecodeLine(record, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
         const bool place = IsPlace(decoded, rec);
-        if (!place || !standardUtm) {
-            // Built in place: after the first record the string has its room, so a projected
-            // record allocates nothing for the text an error of it would need.
-            char number[16];
-            m_strRecordWhere.append(m_strCSVFile).append(" line ");
-            m_strRecordWhere.append(number, std::to_chars(number, number + sizeof number, lineNumber).ptr).append(": ");
-            if (decoded.latText.empty() && decoded.lonText.empty())
-                m_strRecordWhere.append("no position");
-            else
-                m_strRecordWhere.append(decoded.latText).append(", ").append(decoded.lonText);
-        }
+        m_nRecordLine = lineNumber;
+        m_svRecordLat = decoded.latText;
+        m_svRecordLon = decoded.lonText;
         bool placed = false;
         if (!place) {
             ReportRecordError("Invalid position.", "");
@@ -745,7 +741,7 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         } else {
             placed = ConvertPosition(rec.Y, rec.X) == S_OK;
         }
-        m_strRecordWhere.clear();
+        m_nRecordLine = 0;
         if (placed) {
             decoded.Fixed(DecodedFields::kEasting, rec.X);
             decoded.Fixed(DecodedFields::kNorthing, rec.Y);

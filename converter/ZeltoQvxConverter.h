@@ -238,8 +238,10 @@ private:
     bool m_bOutputKept = false;
     std::int32_t m_nSkippedLines = 0;
     std::string m_strWarning;
-    // Where the record being converted comes from ("FILE line N: LAT, LON"), for its errors;
-    // empty outside the record loop.
-    std::string m_strRecordWhere;
+    // Where the record being converted comes from, for its errors ("FILE line N: LAT, LON"):
+    // its line number (0 outside the record loop) and its position texts, which stay valid
+    // while the record is converted. The text is composed only when an error needs it.
+    std::int32_t m_nRecordLine = 0;
+    std::string_view m_svRecordLat, m_svRecordLon;
     std::int32_t m_nRecordErrors = 0;  // record errors of this file, reported or not
 };
