@@ -13,6 +13,8 @@
 #   MUT_APP=OFF          leave the Qt dialog and its tests out (default ON)
 #   MUTANTS=FILE         the list of faults (default scripts/mutants.txt)
 #   ONLY='G01 C03'       run only these ids
+#   STOP_AFTER=N         stop the suite once N tests caught the fault (default 3;
+#                        0 runs the whole suite and names every catching test)
 # Usage: scripts/mutants.sh            (about 20 minutes on 2 cores after the first build)
 # Output: one line a fault:  ID  CAUGHT|MISSED|STALE|NOBUILD  first tests that failed
 set -uo pipefail
@@ -37,7 +39,7 @@ restore() {
   fi
 }
 trap 'restore' EXIT
-trap 'restore; echo "!! interrupted: $saved_file restored" >&2; exit 130' INT TERM HUP
+trap 'stop_suite; restore; echo "!! interrupted: the product files are as they were" >&2; exit 130' INT TERM HUP
 
 # ---- build and baseline ----------------------------------------------------
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELTO_BUILD_BENCH=OFF \
@@ -48,17 +50,38 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELTO_BUILD_BEN
 
 export QT_QPA_PLATFORM=offscreen
 build_all() { cmake --build "$build" -j "$jobs" >"$work/build.log" 2>&1; }
-# Runs the suite; writes the names of the failed tests, one a line, to $1.
-run_suite() {
-  ctest --test-dir "$build" -j "$jobs" --timeout "$timeout" >"$work/ctest.log" 2>&1
-  awk '/^The following tests FAILED:/ { on = 1; next }
-       on && match($0, /^[ \t]*[0-9]+ - /) { s = substr($0, RLENGTH + 1); sub(/ \([^()]*\)$/, "", s); print s }' \
-    "$work/ctest.log" | sort -u >"$1"
+# Names of the tests that have failed so far in the running (or finished) suite, from
+# ctest's progress lines ("  5/367 Test   #5: Name ....***Failed  0.02 sec").
+failed_so_far() {
+  sed -n 's/^ *[0-9]*\/[0-9]* *Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$work/ctest.log" | sort -u
 }
+# Runs the suite; writes the names of the failed tests, one a line, to $1. With
+# STOP_AFTER=N (default 3) the suite is stopped once N tests that pass on the
+# unchanged tree have failed: enough to name the first catchers, and much quicker.
+ctest_pid=""
+run_suite() {
+  : >"$work/ctest.log"
+  setsid ctest --test-dir "$build" -j "$jobs" --timeout "$timeout" >"$work/ctest.log" 2>&1 &
+  ctest_pid=$!
+  local stop="${2:-0}"
+  while kill -0 "$ctest_pid" 2>/dev/null; do
+    sleep 1
+    if (( stop > 0 )) && (( $(failed_so_far | comm -23 - "$work/baseline.failed" | grep -c .) >= stop )); then
+      kill -TERM -- "-$ctest_pid" 2>/dev/null
+      break
+    fi
+  done
+  wait "$ctest_pid" 2>/dev/null
+  ctest_pid=""
+  failed_so_far >"$1"
+}
+stop_suite() { [[ -z "$ctest_pid" ]] || kill -TERM -- "-$ctest_pid" 2>/dev/null; }
 
 start=$SECONDS
 if ! build_all; then tail -30 "$work/build.log" >&2; echo "!! the unchanged tree does not build" >&2; exit 1; fi
-run_suite "$work/baseline.failed"
+: >"$work/baseline.failed"
+run_suite "$work/baseline.failed.new"
+mv "$work/baseline.failed.new" "$work/baseline.failed"
 if [[ -s "$work/baseline.failed" ]]; then
   echo "!! failing on the unchanged tree (not counted as catching):" $(cat "$work/baseline.failed")
 fi
@@ -128,7 +151,7 @@ while IFS=$'\x1f' read -r -u 3 id file find replace what; do
     restore
     printf '%-5s %-8s %s\n' "$id" NOBUILD "(see $work/$id.build.log)"; nobuild=$((nobuild + 1)); continue
   fi
-  run_suite "$work/$id.failed"
+  run_suite "$work/$id.failed" "${STOP_AFTER:-3}"
   restore
   catchers="$(comm -23 "$work/$id.failed" "$work/baseline.failed")"
   n="$(grep -c . <<<"$catchers")"
