@@ -17,33 +17,37 @@ build="${BUILD_DIR:-$root/build-cov}"
 jobs="${JOBS:-2}"
 source "$root/scripts/build-dir.sh"
 claim_build_dir "$build" "$root"
+mkdir -p "$build"
+logs="$build/coverage"   # configure, build, ctest logs and the gcov output
+mkdir -p "$logs"
+gcov_json="$logs/gcov.json"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Coverage \
   "-DCMAKE_C_FLAGS_COVERAGE=-O0 -g --coverage" "-DCMAKE_CXX_FLAGS_COVERAGE=-O0 -g --coverage" \
   -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage \
   -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-  -DZELTO_BUILD_BENCH=OFF -DZELTO_BUILD_APP="${COV_APP:-ON}" >"$build.configure.log" 2>&1 \
-  || { cat "$build.configure.log" >&2; exit 1; }
-cmake --build "$build" -j "$jobs" >"$build.build.log" 2>&1 \
-  || { tail -40 "$build.build.log" >&2; exit 1; }
+  -DZELTO_BUILD_BENCH=OFF -DZELTO_BUILD_APP="${COV_APP:-ON}" >"$logs/configure.log" 2>&1 \
+  || { cat "$logs/configure.log" >&2; exit 1; }
+cmake --build "$build" -j "$jobs" >"$logs/build.log" 2>&1 \
+  || { tail -40 "$logs/build.log" >&2; exit 1; }
 
 # Stale counters would add an earlier run's lines to this one.
 find "$build" -name '*.gcda' -delete
+rm -f "$gcov_json"
 
 export QT_QPA_PLATFORM=offscreen
 set +e
-ctest --test-dir "$build" -j "$jobs" --timeout 600 >"$build.ctest.log" 2>&1
+ctest --test-dir "$build" -j "$jobs" --timeout 600 >"$logs/ctest.log" 2>&1
 ctest_rc=$?
 set -e
-summary="$(grep -E '^[0-9]+% tests passed' "$build.ctest.log" || echo 'no ctest summary')"
+summary="$(grep -E '^[0-9]+% tests passed' "$logs/ctest.log" || echo 'no ctest summary')"
 
 # gcov writes its JSON to stdout (-t); the objects are found from the .gcno files.
-gcov_json="$build.gcov.json"
 find "$build" -name '*.gcno' -print0 | sort -z \
   | (cd "$build" && xargs -0 -n 40 gcov -i -t 2>/dev/null) >"$gcov_json"
 
 echo "== line coverage by the test suite ($summary)"
-[[ $ctest_rc -eq 0 ]] || echo "!! some tests failed (see $build.ctest.log): the figures count what ran"
+[[ $ctest_rc -eq 0 ]] || echo "!! some tests failed (see $logs/ctest.log): the figures count what ran"
 python3 - "$root" "$gcov_json" "${COV_FILES:-1}" <<'PY'
 import json, os, sys
 root, path, per_file = sys.argv[1], sys.argv[2], sys.argv[3] != "0"
@@ -70,6 +74,8 @@ def share(files):
     run = sum(sum(v for v in lines[f].values()) for f in files)
     return run, total, (100.0 * run / total if total else 0.0)
 
+# Files without an executable line (declarations only) are left out.
+lines = {f: v for f, v in lines.items() if v}
 groups = [("geodesy/", [f for f in lines if f.startswith("geodesy/")]),
           ("converter/", [f for f in lines if f.startswith("converter/")]),
           ("together", list(lines))]
