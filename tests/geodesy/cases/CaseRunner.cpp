@@ -253,7 +253,7 @@ private:
             const double s = (op == "gcirc" ? GCircLL : RLineLL)(h_, A(1), A(2), A(3), A(4), &az);
             Result(1, -1);
             Near("length", s, L(5), GridTol());
-            Near("azimuth", az, A(6), tol_.lon);
+            Near("azimuth", std::remainder(az - A(6), 2 * std::numbers::pi), 0, tol_.lon);
         } else if (op == "ecef") {
             double X = 1.5, Y = 2.5, Z = 3.5;
             Result(GeoECEF(h_, &X, &Y, &Z, A(1), A(2), L(3)), code);
