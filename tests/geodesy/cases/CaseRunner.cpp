@@ -19,16 +19,34 @@
 //   wgs84|inv84 LAT LON H LAT' LON' H'     WGS84Conv / InvWGS84Conv in place
 //   adjust TYPEWORD OX OY ROT SCALE SX SY  SetAdjustment (ROT an angle)
 //   hconv|vconv V to|from W   HConvert / VConvert
-//   name WHICH LANG TEXT      GetLocalName (TEXT may hold \xNN bytes)
+//   name WHICH LANG TEXT      GetLocalName (TEXT may hold \xNN bytes; LANG - is null)
+// Files, in a scratch folder that is the suite's directory (QVO_BRAMIX) for
+// the whole run, so grids named in definitions come from its datum/ folder:
+//   file NAME                 the lines after it that start with | (the bar and
+//                             one blank taken off) are the file NAME
+//   grid NAME COLS ROWS WEST DLON SOUTH DLAT V...  a grid file (degrees); each
+//                             value V or V/DROW/DCOL, growing per row and column
+//   cut NAME BYTES            the file cut to BYTES
+//   load NAME [SECTION|-]     CreateFileGeodesy ([Geodesy] for -), the new handle
+//   ellmodel NAME|-           SetEllModel   ellmodelname NAME|-  GetEllModel's path
+//   elldiff DX DY DZ SCALE RX RY RZ        GetEllDiff (rotations in arcsec)
+//   geoid NAME|- CORR         SetGeoid      geoidname NAME|- CORR  GetGeoid
+//   und LAT LON N             Undulation: N is checked on failure as well
+//   adjustment TYPEWORD OX OY ROT SCALE SX SY  GetAdjustment
+//   ellconv|invellconv A RF LAT LON H LAT' LON' H'  EllConv / InvEllConv
+//   record KEY=VALUE ...      the fields GetGeodesyParams gives
 // Any step may end its inputs with `fails CODE` instead of its results: it
 // must return failure with that error code and leave its outputs as they were.
 // Angles are degrees (D, D:M or D:M:S; +-90 is exactly a pole) or radians
 // with an `r` suffix; nan, inf and -inf are numbers too.
+#include "GridWriter.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <charconv>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -78,8 +96,22 @@ public:
         std::ifstream in(path_);
         std::string text;
         int steps = 0;
+        std::string fileName, fileText;  // a file being collected from | lines
         while (std::getline(in, text)) {
             ++line_;
+            if (!fileName.empty()) {
+                if (!text.empty() && text[0] == '|') {
+                    fileText += text.substr(text.size() > 1 && text[1] == ' ' ? 2 : 1) + '\n';
+                    continue;
+                }
+                WriteFile(fileName, fileText);
+                fileName.clear();
+            }
+            if (text.rfind("file ", 0) == 0) {
+                fileName = text.substr(5);
+                fileText.clear();
+                continue;
+            }
             if (const auto hash = text.find('#'); hash != std::string::npos && text.rfind("name", 0) != 0)
                 text.erase(hash);
             std::istringstream ws(text);
@@ -93,6 +125,7 @@ public:
             }
             ++steps;
         }
+        if (!fileName.empty()) WriteFile(fileName, fileText);
         return steps;
     }
 
@@ -139,6 +172,16 @@ private:
         for (size_t i = 0; i < before.size(); ++i)
             if (std::memcmp(&before[i], &after[i], sizeof(double)) != 0) Fail("output " + std::to_string(i) + " written on failure");
     }
+    static fs::path Scratch(const std::string& name) { return fs::path(std::getenv("QVO_BRAMIX")) / name; }
+    static void WriteFile(const std::string& name, const std::string& bytes) {
+        fs::create_directories(Scratch(name).parent_path());
+        std::ofstream(Scratch(name), std::ios::binary) << bytes;
+    }
+    // A scratch path for NAME, or null for -.
+    std::string PathOf(size_t i) const { return words_.at(i) == "-" ? "" : Scratch(words_[i]).string(); }
+    static const char* OrNull(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
+    void Same(const char* what, double got, double want) { Near(what, got, want, std::fabs(want) * 1e-15); }
+
     void Close() {
         if (h_) DestroyGeodesy(h_);
         h_ = nullptr;
@@ -202,6 +245,41 @@ private:
             else if (u == "ppm") tol_.scale = v * 1e-6;
             else if (u == "1") tol_.scale = v;
             else throw std::runtime_error("unknown unit " + u);
+            return;
+        }
+        if (op == "grid") {
+            Need(9);
+            GridSpec g;
+            g.cols = int32_t(L(2)), g.rows = int32_t(L(3)), g.values = int32_t(words_.size() - 8);
+            g.west = float(L(4)), g.lonSpacing = float(L(5)), g.south = float(L(6)), g.latSpacing = float(L(7));
+            std::vector<std::array<double, 3>> v;  // value, per row, per column
+            for (size_t i = 8; i < words_.size(); ++i) {
+                std::array<double, 3> t{};
+                std::stringstream parts(words_[i]);
+                int k = 0;
+                for (std::string part; k < 3 && std::getline(parts, part, '/'); ++k) t[size_t(k)] = Number(part);
+                v.push_back(t);
+            }
+            g.value = [v](int32_t r, int32_t c, int32_t k) {
+                const auto& t = v[size_t(k)];
+                return float(t[0] + t[1] * r + t[2] * c);
+            };
+            return WriteFile(words_[1], GridBytes(g));
+        }
+        if (op == "cut") return fs::resize_file(Scratch(words_.at(1)), std::uintmax_t(L(2)));
+        if (op == "load") {
+            Close();
+            const bool section = words_.size() > 2 && words_[2] != "fails" && words_[2] != "-";
+            h_ = CreateFileGeodesy(OrNull(PathOf(1)), section ? words_[2].c_str() : nullptr);
+            const int err = GetGeodesyError();
+            if (code >= 0) {
+                if (h_ || err != code) Fail("want no handle and error " + std::to_string(code) + ", got " + std::to_string(err));
+                Close();
+            } else if (!h_) {
+                Fail("no handle, error " + std::to_string(err));
+            }
+            GeodesyParams back{};
+            if (h_) GetGeodesyParams(h_, &back, nullptr, nullptr), unit_ = back.unit;
             return;
         }
         if (!h_) throw std::runtime_error("no handle for this step");
@@ -283,13 +361,68 @@ private:
         } else if (op == "adjust") {
             const AdjustParams a{uint32_t(std::stoul(words_.at(1), nullptr, 0)), L(2), L(3), A(4), L(5), L(6), L(7)};
             Result(SetAdjustment(h_, &a), code);
+        } else if (op == "ellmodel") {
+            Result(SetEllModel(h_, OrNull(PathOf(1))), code);
+        } else if (op == "ellmodelname") {
+            char buf[512] = "junk";
+            Result(GetEllModel(h_, buf, sizeof buf), -1);
+            if (PathOf(1) != buf) Fail(std::string("path ") + buf);
+        } else if (op == "elldiff") {
+            EllDiffParams d{};
+            Result(GetEllDiff(h_, &d), -1);
+            const double sec = kDeg / 3600;
+            const double want[7] = {L(1), L(2), L(3), L(4), L(5) * sec, L(6) * sec, L(7) * sec};
+            const double got[7] = {d.dx, d.dy, d.dz, d.scale, d.rx, d.ry, d.rz};
+            for (int i = 0; i < 7; ++i) Same("datum shift", got[i], want[i]);
+        } else if (op == "geoid") {
+            Result(SetGeoid(h_, OrNull(PathOf(1)), L(2)), code);
+        } else if (op == "geoidname") {
+            char buf[512] = "junk";
+            double corr = -99;
+            Result(GetGeoid(h_, buf, sizeof buf, &corr), -1);
+            if (PathOf(1) != buf) Fail(std::string("path ") + buf);
+            Same("correction", corr, L(2));
+        } else if (op == "und") {
+            double n = -99;
+            Result(Undulation(h_, A(1), A(2), &n), code);
+            Near("undulation", n, L(3), tol_.length);
+        } else if (op == "adjustment") {
+            AdjustParams a{};
+            Result(GetAdjustment(h_, &a), -1);
+            if (a.typeWord != uint32_t(std::stoul(words_.at(1), nullptr, 0))) Fail("type word " + std::to_string(a.typeWord));
+            const double want[6] = {L(2), L(3), A(4), L(5), L(6), L(7)};
+            const double got[6] = {a.originX, a.originY, a.rotation, a.scale, a.shiftX, a.shiftY};
+            for (int i = 0; i < 6; ++i) Same("adjustment", got[i], want[i]);
+        } else if (op == "ellconv" || op == "invellconv") {
+            double lat = A(3), lon = A(4), hgt = L(5);
+            const std::vector<double> before{lat, lon, hgt};
+            Result((op == "ellconv" ? EllConv : InvEllConv)(h_, &lat, &lon, &hgt, L(1), 1 / L(2)), code);
+            if (code >= 0) return Untouched(before, {lat, lon, hgt});
+            Near("latitude", lat, A(6), tol_.lat);
+            Near("longitude", lon, A(7), tol_.lon);
+            Near("height", hgt, L(8), tol_.length);
+        } else if (op == "record") {
+            GeodesyParams p{};
+            Result(GetGeodesyParams(h_, &p, nullptr, nullptr), -1);
+            const GeodesyParams want = Record(1);
+            const double got[] = {p.a, p.invFlattening, double(p.projection), p.unit, p.scaleFactor, p.centralMeridian,
+                                  p.refLatitude, p.northParallel, p.southParallel, p.skewAzimuth, p.falseEasting, p.falseNorthing};
+            const double w[] = {want.a, want.invFlattening, double(want.projection), want.unit, want.scaleFactor, want.centralMeridian,
+                                want.refLatitude, want.northParallel, want.southParallel, want.skewAzimuth, want.falseEasting, want.falseNorthing};
+            const char* keys[] = {"a", "rf", "proj", "unit", "k0", "lon0", "lat0", "north", "south", "skew", "fe", "fn"};
+            for (size_t i = 1; i < words_.size(); ++i)
+                for (int k = 0; k < 12; ++k)
+                    if (words_[i].rfind(std::string(keys[k]) + "=", 0) == 0) Near(keys[k], got[k], w[k], std::fabs(w[k]) * 1e-15);
         } else if (op == "hconv" || op == "vconv") {
             double v = L(1);
             Result((op == "hconv" ? HConvert : VConvert)(h_, &v, words_.at(2) == "to"), code);
             if (code < 0) Near("value", v, L(3), std::fabs(L(3)) * 1e-15);
         } else if (op == "name") {
             char buf[64] = "junk";
-            Result(GetLocalName(h_, int32_t(L(1)), words_.at(2).c_str(), buf, sizeof buf), code);
+            const std::string& lang = words_.at(2);  // - for a null language, "" for an empty one
+            Result(GetLocalName(h_, int32_t(L(1)), lang == "-" ? nullptr : lang == "\"\"" ? "" : lang.c_str(), buf,
+                                sizeof buf),
+                   code);
             if (code >= 0) {
                 if (buf[0] != 0) Fail("buffer not emptied");
                 return;
@@ -321,6 +454,23 @@ std::vector<std::string> CaseFiles() {
     std::sort(files.begin(), files.end());
     return files;
 }
+
+// One scratch folder for the run: the install folder is read once per process.
+class ScratchSuiteFolder : public ::testing::Environment {
+public:
+    void SetUp() override {
+        char dir[] = "/tmp/geodesy-cases-XXXXXX";
+        ASSERT_NE(::mkdtemp(dir), nullptr);
+        path_ = dir;
+        fs::create_directories(path_ / "datum");
+        ::setenv("QVO_BRAMIX", dir, 1);
+    }
+    void TearDown() override { fs::remove_all(path_); }
+
+private:
+    fs::path path_;
+};
+const auto* const kScratch = ::testing::AddGlobalTestEnvironment(new ScratchSuiteFolder);
 
 class GeodesyCases : public ::testing::TestWithParam<std::string> {};
 

@@ -6,7 +6,7 @@
 #ifndef ZELTO_TESTS_GRIDFILEWRITER_H
 #define ZELTO_TESTS_GRIDFILEWRITER_H
 
-#include "../geodesy_services/GridWriter.h"
+#include "GridWriter.h"
 
 #include <cstdint>
 #include <fstream>
