@@ -23,11 +23,12 @@
 // Files, in a scratch folder that is the suite's directory (QVO_BRAMIX) for
 // the whole run, so grids named in definitions come from its datum/ folder:
 //   file NAME                 the lines after it that start with | (the bar and
-//                             one blank taken off) are the file NAME
+//                             one blank taken off, \xNN a byte) are the file NAME
 //   grid NAME COLS ROWS WEST DLON SOUTH DLAT V...  a grid file (degrees); each
 //                             value V or V/DROW/DCOL, growing per row and column
 //   cut NAME BYTES            the file cut to BYTES
-//   load NAME [SECTION|-]     CreateFileGeodesy ([Geodesy] for -), the new handle
+//   load NAME [SECTION|-] [leaves CODE]  CreateFileGeodesy ([Geodesy] for -), the
+//                             new handle, made with error CODE (default 0)
 //   ellmodel NAME|-           SetEllModel   ellmodelname NAME|-  GetEllModel's path
 //   elldiff DX DY DZ SCALE RX RY RZ        GetEllDiff (rotations in arcsec)
 //   geoid NAME|- CORR         SetGeoid      geoidname NAME|- CORR  GetGeoid
@@ -46,6 +47,7 @@
 
 #include <array>
 #include <charconv>
+#include <clocale>
 #include <cstdlib>
 #include <cmath>
 #include <cstring>
@@ -101,7 +103,7 @@ public:
             ++line_;
             if (!fileName.empty()) {
                 if (!text.empty() && text[0] == '|') {
-                    fileText += text.substr(text.size() > 1 && text[1] == ' ' ? 2 : 1) + '\n';
+                    fileText += Unescaped(text.substr(text.size() > 1 && text[1] == ' ' ? 2 : 1)) + '\n';
                     continue;
                 }
                 WriteFile(fileName, fileText);
@@ -171,6 +173,17 @@ private:
     void Untouched(const std::vector<double>& before, const std::vector<double>& after) {
         for (size_t i = 0; i < before.size(); ++i)
             if (std::memcmp(&before[i], &after[i], sizeof(double)) != 0) Fail("output " + std::to_string(i) + " written on failure");
+    }
+    // \xNN written as the byte.
+    static std::string Unescaped(const std::string& text) {
+        std::string out;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
+                std::isxdigit(static_cast<unsigned char>(text[i + 3])))
+                out += char(std::stoi(text.substr(i + 2, 2), nullptr, 16)), i += 3;
+            else out += text[i];
+        }
+        return out;
     }
     static fs::path Scratch(const std::string& name) { return fs::path(std::getenv("QVO_BRAMIX")) / name; }
     static void WriteFile(const std::string& name, const std::string& bytes) {
@@ -269,14 +282,17 @@ private:
         if (op == "cut") return fs::resize_file(Scratch(words_.at(1)), std::uintmax_t(L(2)));
         if (op == "load") {
             Close();
-            const bool section = words_.size() > 2 && words_[2] != "fails" && words_[2] != "-";
+            const bool section = words_.size() > 2 && words_[2] != "fails" && words_[2] != "leaves" && words_[2] != "-";
+            int leaves = 0;  // the error a usable handle is made with
+            for (size_t i = 2; i + 1 < words_.size(); ++i)
+                if (words_[i] == "leaves") leaves = int(Number(words_[i + 1]));
             h_ = CreateFileGeodesy(OrNull(PathOf(1)), section ? words_[2].c_str() : nullptr);
             const int err = GetGeodesyError();
             if (code >= 0) {
                 if (h_ || err != code) Fail("want no handle and error " + std::to_string(code) + ", got " + std::to_string(err));
                 Close();
-            } else if (!h_) {
-                Fail("no handle, error " + std::to_string(err));
+            } else if (!h_ || err != leaves) {
+                Fail("handle " + std::string(h_ ? "made" : "not made") + ", error " + std::to_string(err));
             }
             GeodesyParams back{};
             if (h_) GetGeodesyParams(h_, &back, nullptr, nullptr), unit_ = back.unit;
@@ -427,12 +443,9 @@ private:
                 if (buf[0] != 0) Fail("buffer not emptied");
                 return;
             }
-            std::string want;  // the rest of the line after LANG, \xNN decoded
+            // the rest of the line after LANG
             const size_t at = text.find(words_[2], text.find(words_[1]) + words_[1].size()) + words_[2].size() + 1;
-            for (size_t i = at; i < text.size(); ++i) {
-                if (text.compare(i, 2, "\\x") == 0) want += char(std::stoi(text.substr(i + 2, 2), nullptr, 16)), i += 3;
-                else want += text[i];
-            }
+            const std::string want = Unescaped(text.substr(std::min(at, text.size())));
             if (want != buf) Fail(std::string("name \"") + buf + "\"");
         } else {
             throw std::runtime_error("unknown step " + op);
@@ -464,6 +477,9 @@ public:
         path_ = dir;
         fs::create_directories(path_ / "datum");
         ::setenv("QVO_BRAMIX", dir, 1);
+        // Every case under a decimal-comma locale where there is one: numbers
+        // in files and results must not depend on it.
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
     }
     void TearDown() override { fs::remove_all(path_); }
 
