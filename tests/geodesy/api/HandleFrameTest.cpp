@@ -1,57 +1,107 @@
-// Handle creation, the error codes it reports, per-thread error codes, and a
-// projection reached through the exported functions only.
+// What the case files cannot say: a null handle or buffer for every exported
+// function, buffers cut and terminated, null heights, per-thread error codes.
+#include "GridWriter.h"
 #include "ProjectionParams.h"
+#include "TempDir.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
+#include <algorithm>
+#include <string>
 #include <thread>
 
-namespace {
-
-// The Netherlands national grid (EPSG coordinate operation 19914): oblique
-// stereographic on Bessel 1841; the origin maps to the false origin.
-GeodesyParams DutchGrid() {
-    GeodesyParams p = OnEllipsoid(6377397.155, 299.1528128, 4);
-    p.scaleFactor = 0.9999079;
-    p.centralMeridian = (5.0 + 23.0 / 60 + 15.5 / 3600) * kDeg;
-    p.refLatitude = (52.0 + 9.0 / 60 + 22.178 / 3600) * kDeg;
-    p.falseEasting = 155000.0;
-    p.falseNorthing = 463000.0;
-    return p;
+TEST(HandleFrame, NullHandleGivesCode2) {
+    double a = 1, b = 2, c = 3;
+    char buf[8] = "x";
+    AdjustParams adj{};
+    EllDiffParams diff{0, 0, 0, 1, 0, 0, 0};
+    GeodesyParams p{};
+    const auto code2 = [](int32_t r) { return r == 0 && GetGeodesyError() == 2; };
+    EXPECT_TRUE(code2(DestroyGeodesy(nullptr)));
+    EXPECT_TRUE(code2(GetGeodesyParams(nullptr, &p, buf, buf)));
+    EXPECT_TRUE(code2(GeoXY(nullptr, &a, &b, 0, 0)));
+    EXPECT_TRUE(code2(XYGeo(nullptr, 0, 0, &a, &b)));
+    EXPECT_EQ(Scale(nullptr, 0, 0), 1.0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    EXPECT_EQ(GCircLL(nullptr, 0, 0, 0, 1, nullptr), 0.0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    EXPECT_EQ(RLineLL(nullptr, 0, 0, 0, 1, &a), 0.0);
+    EXPECT_EQ(GetGeodesyError(), 2);
+    EXPECT_TRUE(code2(GeoECEF(nullptr, &a, &b, &c, 0, 0, 0)));
+    EXPECT_TRUE(code2(ECEFGeo(nullptr, 0, 0, 0, &a, &b, &c)));
+    EXPECT_TRUE(code2(WGS84Conv(nullptr, &a, &b, nullptr)));
+    EXPECT_TRUE(code2(InvWGS84Conv(nullptr, &a, &b, nullptr)));
+    EXPECT_TRUE(code2(EllConv(nullptr, &a, &b, nullptr, 6378137, 0.003)));
+    EXPECT_TRUE(code2(InvEllConv(nullptr, &a, &b, nullptr, 6378137, 0.003)));
+    EXPECT_TRUE(code2(SetEllModel(nullptr, nullptr)));
+    EXPECT_TRUE(code2(GetEllModel(nullptr, buf, sizeof buf)));
+    EXPECT_TRUE(code2(SetEllDiff(nullptr, &diff)));
+    EXPECT_TRUE(code2(GetEllDiff(nullptr, &diff)));
+    EXPECT_TRUE(code2(SetAdjustment(nullptr, &adj)));
+    EXPECT_TRUE(code2(GetAdjustment(nullptr, &adj)));
+    EXPECT_TRUE(code2(SetGeoid(nullptr, nullptr, 0)));
+    EXPECT_TRUE(code2(GetGeoid(nullptr, buf, sizeof buf, &a)));
+    EXPECT_TRUE(code2(Undulation(nullptr, 0, 0, &a)));
+    EXPECT_TRUE(code2(HConvert(nullptr, &a, 1)));
+    EXPECT_TRUE(code2(VConvert(nullptr, &a, 1)));
+    EXPECT_TRUE(code2(GetLocalName(nullptr, 1, "eng", buf, sizeof buf)));
+    EXPECT_EQ(a, 1);  // nothing written
+    EXPECT_EQ(GetGeodesyVersion(), 1302);
 }
 
-}  // namespace
-
-TEST(HandleFrame, CreationFailuresInTheirOrder) {
-    GeodesyParams p = Wgs84(4);
-    p.invFlattening = 0;
-    p.unit = 0;
-    EXPECT_EQ(CreateGeodesy(&p), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 3);  // flattening is tested before the unit
-    p.invFlattening = 298.257223563;
-    EXPECT_EQ(CreateGeodesy(&p), nullptr);
-    EXPECT_EQ(GetGeodesyError(), 4);
-    for (int32_t type : {0, 13, -1}) {
-        p = Wgs84(type);
-        EXPECT_EQ(CreateGeodesy(&p), nullptr);
-        EXPECT_EQ(GetGeodesyError(), 5) << type;
+TEST(HandleFrame, NullArgumentsAndBuffersAreCode2AndCutBuffersTerminated) {
+    const ScopedGeodesy h(Utm(31, 1852.0));
+    ASSERT_NE(static_cast<GEODESY>(h), nullptr);
+    const auto code2 = [](int32_t r) { return r == 0 && GetGeodesyError() == 2; };
+    char buf[9];
+    EXPECT_TRUE(code2(HConvert(h, nullptr, 1)));
+    EXPECT_TRUE(code2(SetAdjustment(h, nullptr)));
+    EXPECT_TRUE(code2(GetAdjustment(h, nullptr)));
+    EXPECT_TRUE(code2(GetLocalName(h, 1, "eng", nullptr, 8)));
+    EXPECT_TRUE(code2(GetLocalName(h, 1, "eng", buf, 0)));
+    EXPECT_TRUE(code2(GetEllModel(h, buf, 0)));
+    std::fill(std::begin(buf), std::end(buf), '#');
+    ASSERT_EQ(GetLocalName(h, 2, "eng", buf, 6), 1);
+    EXPECT_STREQ(buf, "nauti");
+    EXPECT_EQ(buf[6], '#');
+    ASSERT_EQ(GetLocalName(h, 3, "eng", buf, 1), 1);
+    EXPECT_STREQ(buf, "");
+    // A path one byte too long for the buffer: cut, terminated, nothing written past the size.
+    TempDir dir;
+    GridSpec g;
+    g.cols = 30;  // records at least as long as the header
+    for (const int32_t values : {1, 3}) {
+        g.values = values;
+        const std::string name = dir.write(values == 1 ? "g.geo" : "nad.grd", GridBytes(g));
+        std::string cut(name.size() + 4, '#');
+        const auto size = static_cast<int32_t>(name.size());
+        if (values == 1) {
+            ASSERT_EQ(SetGeoid(h, name.c_str(), 0), 1);
+            ASSERT_EQ(GetGeoid(h, cut.data(), size, nullptr), 1);
+        } else {
+            ASSERT_EQ(SetEllModel(h, name.c_str()), 1);
+            ASSERT_EQ(GetEllModel(h, cut.data(), size), 1);
+        }
+        EXPECT_EQ(std::string(cut.c_str()), name.substr(0, name.size() - 1));
+        EXPECT_EQ(cut[name.size()], '#');
     }
 }
 
-TEST(HandleFrame, NullHandleGivesCode2) {
-    double x = 1, y = 2, lat = 0, lon = 0;
-    EXPECT_EQ(DestroyGeodesy(nullptr), 0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-    EXPECT_EQ(GeoXY(nullptr, &x, &y, 0, 0), 0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-    EXPECT_EQ(x, 1);
-    EXPECT_EQ(XYGeo(nullptr, 0, 0, &lat, &lon), 0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-    EXPECT_EQ(Scale(nullptr, 0, 0), 1.0);
-    EXPECT_EQ(GetGeodesyVersion(), 1302);
+TEST(HandleFrame, NullHeightIsAHeightOfZeroForAllFourConversions) {
+    const ScopedGeodesy h(OnEllipsoid(6378206.4, 294.9786982, 3));
+    const EllDiffParams t{8, -160, -176, 1.0, 0, 0, 0};
+    ASSERT_EQ(SetEllDiff(h, &t), 1);
+    double la1 = 0.57, lo1 = -2.05, la2 = la1, lo2 = lo1, h2 = 0.0;
+    EXPECT_EQ(WGS84Conv(h, &la1, &lo1, nullptr), 1);
+    EXPECT_EQ(WGS84Conv(h, &la2, &lo2, &h2), 1);
+    EXPECT_EQ(la1, la2);
+    EXPECT_EQ(lo1, lo2);
+    EXPECT_EQ(InvWGS84Conv(h, &la1, &lo1, nullptr), 1);
+    EXPECT_EQ(EllConv(h, &la1, &lo1, nullptr, 6378388.0, 1.0 / 297.0), 1);
+    EXPECT_EQ(InvEllConv(h, &la1, &lo1, nullptr, 6378388.0, 1.0 / 297.0), 1);
+    EXPECT_NEAR(la1, 0.57, 1e-9);
+    EXPECT_NEAR(lo1, -2.05, 1e-9);
 }
 
 TEST(HandleFrame, ErrorCodesArePerThread) {
@@ -70,114 +120,4 @@ TEST(HandleFrame, ErrorCodesArePerThread) {
     EXPECT_EQ(other, 0);
     EXPECT_EQ(afterFailure, 4);
     EXPECT_EQ(GetGeodesyError(), 5);  // untouched by the other thread's failure
-}
-
-TEST(HandleFrame, ObliqueStereographicThroughTheInterface) {
-    const GeodesyParams p = DutchGrid();
-    GEODESY h = CreateGeodesy(&p);
-    ASSERT_NE(h, nullptr) << GetGeodesyError();
-    double x = 0, y = 0;
-    ASSERT_EQ(GeoXY(h, &x, &y, p.refLatitude, p.centralMeridian), 1);
-    EXPECT_NEAR(x, 155000.0, 1e-6);
-    EXPECT_NEAR(y, 463000.0, 1e-6);
-    // A point 1 degree away and back.
-    ASSERT_EQ(GeoXY(h, &x, &y, 53.0 * kDeg, 6.0 * kDeg), 1);
-    double lat = 0, lon = 0;
-    ASSERT_EQ(XYGeo(h, x, y, &lat, &lon), 1);
-    EXPECT_NEAR(lat, 53.0 * kDeg, 1e-11);
-    EXPECT_NEAR(lon, 6.0 * kDeg, 1e-11);
-    EXPECT_EQ(GetGeodesyError(), 0);
-
-    GeodesyParams back{};
-    char ellipsoid[24] = "x", projection[4] = "x";
-    ASSERT_EQ(GetGeodesyParams(h, &back, ellipsoid, projection), 1);
-    EXPECT_STREQ(projection, "OST");
-    EXPECT_EQ(back.projection, 4);
-    EXPECT_NEAR(back.invFlattening, 299.1528128, 1e-9);
-    EXPECT_EQ(DestroyGeodesy(h), 1);
-}
-
-TEST(HandleFrame, LinesInGridUnits) {
-    GeodesyParams p = Wgs84(4);
-    p.refLatitude = 10 * kDeg;
-    GEODESY metres = CreateGeodesy(&p);
-    p.unit = 0.3048006096;  // US survey foot
-    GEODESY feet = CreateGeodesy(&p);
-    ASSERT_NE(metres, nullptr);
-    ASSERT_NE(feet, nullptr);
-    // One degree along the equator: a*pi/180 due east.
-    double az = 0;
-    const double rhumb = RLineLL(metres, 0, 0, 0, 1 * kDeg, &az);
-    EXPECT_NEAR(rhumb, 6378137.0 * std::numbers::pi / 180.0, 1e-6);
-    EXPECT_NEAR(az, std::numbers::pi / 2, 1e-12);
-    EXPECT_EQ(GetGeodesyError(), 0);
-    EXPECT_NEAR(GCircLL(metres, 0, 0, 0, 1 * kDeg, nullptr), rhumb, 1.0);
-    EXPECT_NEAR(RLineLL(feet, 0, 0, 0, 1 * kDeg, nullptr), rhumb / 0.3048006096, 1e-6);
-    EXPECT_EQ(GCircLL(nullptr, 0, 0, 0, 1, nullptr), 0.0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-    DestroyGeodesy(metres);
-    DestroyGeodesy(feet);
-}
-
-TEST(HandleFrame, UtmThroughTheInterface) {
-    GeodesyParams p = Utm(31);
-    p.scaleFactor = 0;  // taken as 1.0 and reported back as 1.0
-    GEODESY h = CreateGeodesy(&p);
-    ASSERT_NE(h, nullptr) << GetGeodesyError();
-    GeodesyParams back{};
-    ASSERT_EQ(GetGeodesyParams(h, &back, nullptr, nullptr), 1);
-    EXPECT_EQ(double(back.scaleFactor), 1.0);
-    DestroyGeodesy(h);
-
-    p.scaleFactor = 0.9996;
-    h = CreateGeodesy(&p);
-    ASSERT_NE(h, nullptr);
-    double x = 0, y = 0;
-    ASSERT_EQ(GeoXY(h, &x, &y, 45 * kDeg, 5 * kDeg), 1);
-    EXPECT_NEAR(x, 657630.641, 0.0005);
-    EXPECT_NEAR(y, 4984896.171, 0.0005);
-    EXPECT_NEAR(Scale(h, x, y), 0.99990554, 5e-9);
-    x = 1, y = 2;
-    EXPECT_EQ(GeoXY(h, &x, &y, std::numbers::pi / 2, 0), 0);  // the pole is singular
-    EXPECT_EQ(GetGeodesyError(), 6);
-    EXPECT_EQ(x, 1);  // untouched on failure
-    DestroyGeodesy(h);
-}
-
-// A latitude beyond a pole or a coordinate that is no number names no place: every
-// projection refuses it with error 10 and leaves the outputs as they were.
-TEST(HandleFrame, NoPlaceOnEarthIsRefusedByEveryProjection) {
-    const double nan = std::nan(""), inf = HUGE_VAL;
-    const double badGeographic[][2] = {{95 * kDeg, 0}, {-90.000001 * kDeg, 0}, {nan, 0}, {0, nan}, {inf, 0}, {0, -inf}};
-    const double badGrid[][2] = {{nan, 0}, {0, inf}, {-inf, nan}};
-    for (int32_t type = 1; type <= 12; ++type) {
-        GeodesyParams p = Wgs84(type);
-        p.scaleFactor = 1.0;
-        p.refLatitude = 45 * kDeg;
-        p.northParallel = 40 * kDeg;
-        p.southParallel = 50 * kDeg;
-        p.skewAzimuth = 30 * kDeg;
-        ScopedGeodesy h(p);
-        ASSERT_NE(static_cast<GEODESY>(h), nullptr) << "type " << type << " error " << GetGeodesyError();
-        for (const auto& pt : badGeographic) {
-            double x = 7, y = 8;
-            EXPECT_EQ(GeoXY(h, &x, &y, pt[0], pt[1]), 0) << type;
-            EXPECT_EQ(GetGeodesyError(), 10) << type;
-            EXPECT_EQ(x, 7);
-            EXPECT_EQ(y, 8);
-        }
-        for (const auto& pt : badGrid) {
-            double lat = 7, lon = 8;
-            EXPECT_EQ(XYGeo(h, pt[0], pt[1], &lat, &lon), 0) << type;
-            EXPECT_EQ(GetGeodesyError(), 10) << type;
-            EXPECT_EQ(lat, 7);
-        }
-    }
-    // The pole itself is each projection's to take: the polar stereographic grid has it.
-    GeodesyParams p = Wgs84(12);
-    p.scaleFactor = 0.994;
-    p.refLatitude = 90 * kDeg;
-    ScopedGeodesy polar(p);
-    double x = 0, y = 0;
-    EXPECT_EQ(GeoXY(polar, &x, &y, 90 * kDeg, 0), 1) << GetGeodesyError();
 }
