@@ -1,9 +1,7 @@
 // Local grid adjustment: the polynomial evaluation, the similarity of type 1
 // with its axis reversal, the fixed conversions of types 2 and 3, the chain
-// conversions of types 4 to 16, and the exported setter and getter.
+// conversions of types 4 to 16 (the exported functions: units/adjustment.cases).
 #include "Adjustment.h"
-#include "ProjectionParams.h"
-#include "vortan.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +25,6 @@ double Expanded(const std::vector<double>& c, int32_t degree, double p, double q
         for (int32_t j = 0; j <= degree - i; ++j) sum += c[k++] * std::pow(p, i) * std::pow(q, j);
     return sum;
 }
-
-using AdjustApi = Utm31Handle;
 
 }  // namespace
 
@@ -73,25 +69,6 @@ TEST(AdjustPolynomial, HornerMatchesTheExpandedSumForEveryDegreeUsed) {
 
 // ---- type 1 -----------------------------------------------------------------
 
-TEST(AdjustSimilarity, IdentityParametersLeaveThePointAlone) {
-    const AdjustParams a = OfType(1);
-    double x = 431234.5, y = 5812345.25;
-    AdjustForward(a, x, y);
-    EXPECT_EQ(x, 431234.5);
-    EXPECT_EQ(y, 5812345.25);
-    AdjustReverse(a, x, y);
-    EXPECT_EQ(x, 431234.5);
-    EXPECT_EQ(y, 5812345.25);
-}
-
-TEST(AdjustSimilarity, QuarterTurnMapsUnitEastToUnitSouth) {
-    const AdjustParams a = OfType(1, std::numbers::pi / 2);
-    double x = 1.0, y = 0.0;
-    AdjustForward(a, x, y);
-    EXPECT_NEAR(x, 0.0, 1e-15);
-    EXPECT_NEAR(y, -1.0, 1e-15);
-}
-
 TEST(AdjustSimilarity, ReverseIsTheExactInverseWithEveryParameterSet) {
     for (uint32_t bits : {0u, kReverseXBit, kReverseYBit, kReverseXBit | kReverseYBit}) {
         const AdjustParams a{1u | bits, 450000.0, 5800000.0, 0.0123, 1.0000235, 1250.0, -730.5};
@@ -106,17 +83,6 @@ TEST(AdjustSimilarity, ReverseIsTheExactInverseWithEveryParameterSet) {
     AdjustForward(a, x, y);
     EXPECT_EQ(x, -16.0);  // 2*3 + 10, then negated
     EXPECT_EQ(y, 28.0);
-}
-
-TEST(AdjustSimilarity, TypesZeroAndAboveSixteenDoNothing) {
-    for (uint32_t type : {0u, 17u, 0xFFFFu}) {
-        const AdjustParams a{type | kReverseXBit, 5.0, 6.0, 1.0, 3.0, 7.0, 8.0};
-        double x = 12.0, y = 34.0;
-        AdjustForward(a, x, y);
-        AdjustReverse(a, x, y);
-        EXPECT_EQ(x, 12.0);
-        EXPECT_EQ(y, 34.0);
-    }
 }
 
 // ---- types 2 and 3 -------------------------------------------------------------
@@ -209,56 +175,4 @@ TEST(AdjustChain, RoundTripComesBackWithinTheCurvatureOfTheConversion) {
     }
 }
 
-// ---- exported setter and getter, through GeoXY and XYGeo ---------------------------
 
-TEST_F(AdjustApi, ReverseXNegatesInGeoXYAndAgainInXYGeo) {
-    double x0 = 0.0, y0 = 0.0;
-    ASSERT_EQ(GeoXY(h, &x0, &y0, 52.0 * kDeg, 4.0 * kDeg), 1);
-    const AdjustParams a = OfType(1u | kReverseXBit);
-    ASSERT_EQ(SetAdjustment(h, &a), 1);
-    double x = 0.0, y = 0.0;
-    ASSERT_EQ(GeoXY(h, &x, &y, 52.0 * kDeg, 4.0 * kDeg), 1);
-    EXPECT_EQ(x, -x0);
-    EXPECT_EQ(y, y0);
-    double lat = 0.0, lon = 0.0;
-    ASSERT_EQ(XYGeo(h, x, y, &lat, &lon), 1);
-    EXPECT_NEAR(lat, 52.0 * kDeg, 1e-11);
-    EXPECT_NEAR(lon, 4.0 * kDeg, 1e-11);
-}
-
-TEST_F(AdjustApi, ScaleZeroIsRefusedAndThePreviousAdjustmentKept) {
-    const AdjustParams first{1u, 1.0, 2.0, 0.5, -1.0, 3.0, 4.0};  // scale -1 is accepted
-    ASSERT_EQ(SetAdjustment(h, &first), 1);
-    EXPECT_EQ(GetGeodesyError(), 0);
-    const AdjustParams bad{1u | kReverseXBit, 9.0, 9.0, 9.0, 0.0, 9.0, 9.0};
-    EXPECT_EQ(SetAdjustment(h, &bad), 0);
-    EXPECT_EQ(GetGeodesyError(), 7);
-    AdjustParams got{};
-    ASSERT_EQ(GetAdjustment(h, &got), 1);
-    EXPECT_EQ(got.typeWord, 1u);
-    EXPECT_EQ(double(got.originX), 1.0);
-    EXPECT_EQ(double(got.originY), 2.0);
-    EXPECT_EQ(double(got.rotation), 0.5);
-    EXPECT_EQ(double(got.scale), -1.0);
-    EXPECT_EQ(double(got.shiftX), 3.0);
-    EXPECT_EQ(double(got.shiftY), 4.0);
-    char word[16];
-    ASSERT_EQ(GetLocalName(h, 7, "eng", word, sizeof word), 1);
-    EXPECT_STREQ(word, "easting");  // the refused record changed no name
-}
-
-TEST_F(AdjustApi, NewHandleHoldsNoAdjustmentAndNullsAreError2) {
-    AdjustParams got{7u, 1, 1, 1, 0, 1, 1};
-    ASSERT_EQ(GetAdjustment(h, &got), 1);
-    EXPECT_EQ(got.typeWord, 0u);
-    EXPECT_EQ(double(got.scale), 1.0);
-    EXPECT_EQ(double(got.originX), 0.0);
-    EXPECT_EQ(SetAdjustment(h, nullptr), 0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-    EXPECT_EQ(GetAdjustment(h, nullptr), 0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-    EXPECT_EQ(SetAdjustment(nullptr, &got), 0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-    EXPECT_EQ(GetAdjustment(nullptr, &got), 0);
-    EXPECT_EQ(GetGeodesyError(), 2);
-}
