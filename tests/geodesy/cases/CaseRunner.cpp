@@ -27,6 +27,7 @@
 //   grid NAME COLS ROWS WEST DLON SOUTH DLAT V...  a grid file (degrees); each
 //                             value V or V/DROW/DCOL, growing per row and column
 //   cut NAME BYTES            the file cut to BYTES
+//   poke NAME OFFSET i|f V    an int32 or float32 written at OFFSET (little-endian hosts)
 //   load NAME [SECTION|-] [leaves CODE]  CreateFileGeodesy ([Geodesy] for -), the
 //                             new handle, made with error CODE (default 0)
 //   ellmodel NAME|-           SetEllModel   ellmodelname NAME|-  GetEllModel's path
@@ -278,6 +279,14 @@ private:
                 return float(t[0] + t[1] * r + t[2] * c);
             };
             return WriteFile(words_[1], GridBytes(g));
+        }
+        if (op == "poke") {  // a header field changed in place: int32 (i) or float32 (f)
+            std::fstream f(Scratch(words_.at(1)), std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(std::streamoff(L(2)));
+            const int32_t i = int32_t(L(4));
+            const float v = float(L(4));
+            f.write(words_.at(3) == "i" ? reinterpret_cast<const char*>(&i) : reinterpret_cast<const char*>(&v), 4);
+            return;
         }
         if (op == "cut") return fs::resize_file(Scratch(words_.at(1)), std::uintmax_t(L(2)));
         if (op == "load") {
