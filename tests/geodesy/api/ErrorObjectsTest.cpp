@@ -1,5 +1,5 @@
 // What the error objects report, log and throw; the debug log's line format;
-// NormalizeAngle and the meridian distance.
+// (the shared angle and meridian functions: through the projection cases).
 #include "DebugLog.h"
 #include "LogLines.h"
 #include "Projection.h"
@@ -89,22 +89,3 @@ TEST_F(ErrorObjects, DebugLogCutsLongMessagesToItsBuffer) {
     EXPECT_EQ(log.lines[0].back(), '\n');
 }
 
-TEST(SharedFunctions, NormalizeAngle) {
-    constexpr double pi = std::numbers::pi;
-    EXPECT_EQ(NormalizeAngle(pi), pi);
-    EXPECT_EQ(NormalizeAngle(-pi), -pi);
-    EXPECT_NEAR(NormalizeAngle(3 * pi), pi, 1e-15);
-    EXPECT_NEAR(NormalizeAngle(-3 * pi), -pi, 1e-15);
-    EXPECT_NEAR(NormalizeAngle(1.5 * pi), -0.5 * pi, 1e-15);
-    EXPECT_TRUE(std::isnan(NormalizeAngle(NAN)));  // returned, never a hang
-    EXPECT_LE(std::fabs(NormalizeAngle(1e300)), pi);
-}
-
-TEST(SharedFunctions, MeridianDistance) {
-    const Ellipsoid wgs84(6378137.0, 298.257223563);
-    EXPECT_EQ(wgs84.MeridianDistance(0), 0.0);
-    EXPECT_EQ(wgs84.MeridianDistance(-0.7), -wgs84.MeridianDistance(0.7));
-    // Equator to pole on WGS 84: 10 001 965.729 m; the four-term series keeps
-    // within a few millimetres of it.
-    EXPECT_NEAR(wgs84.MeridianDistance(std::numbers::pi / 2), 10001965.729, 0.01);
-}
