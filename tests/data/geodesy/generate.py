@@ -44,8 +44,8 @@ def projection(out, title, record, definition, stations, fwd_m, inv_m=None, rt_r
             tolerance("lon", rt_rad)
             out.append(f"rt {lat!r} {lon!r}")
         if back:
-            tolerance("lat", inv_m / R)
-            tolerance("lon", inv_m / R / max(math.cos(math.radians(back[k][1])), 1e-3))
+            tolerance("lat", inv_m / R / math.sqrt(2))  # each axis within t / sqrt 2: the ground distance within t
+            tolerance("lon", inv_m / R / math.sqrt(2) / max(math.cos(math.radians(back[k][1])), 1e-3))
             out.append(f"inv {xy[k][0]!r} {xy[k][1]!r} {back[k][1]!r} {back[k][0]!r}")
 
 
@@ -115,7 +115,52 @@ def projections():
             ring = run(["GeodSolve", "-p", "12", "-e", "6378137", "1/298.257223563"],
                        [(lat0, lon0, 360.0 * j / 16 - 180.0, km * 1000.0) for j in range(16)])
             projection(out, f"aeqd {name}, {km} km", rec, d, [(r[0], r[1]) for r in ring], bound, bound)
+    cassini(out)
     (HERE / "projections" / "oracle_proj.cases").write_text("\n".join(out) + "\n")
+
+
+def cassini(out):
+    """Cassini-Soldner beside PROJ's cass (the same series) and beside the rigorous
+    projection built from geodesics: the geodesic between a station and its mirror
+    image across the central meridian crosses it at right angles half-way; x is half
+    its length, y the meridian arc from the origin to the crossing. The bounds grow
+    with the distance from the meridian (the truncation of the series)."""
+    for name, rec, d, a, rf, lat0, lon0, fe, fn, u in [
+        ("Trinidad (Clarke 1858, links)", "proj=11 unit=0.201166195164 a=6378293.645208759 rf=294.2606764 lat0=10:26:30 lon0=-61:20 fe=430000 fn=325000",
+         "+proj=cass +lat_0=10.441666666666666 +lon_0=-61.333333333333336 +x_0=86501.46392052 +y_0=65379.0134283 "
+         "+a=6378293.645208759 +rf=294.2606764 +to_meter=0.201166195164", 6378293.645208759, 294.2606764,
+         10.441666666666666, -61.333333333333336, 430000, 325000, 0.201166195164),
+        ("52N 13E (WGS 84)", "proj=11 unit=1 a=6378137 rf=298.257223563 lat0=52 lon0=13 fe=40000 fn=10000",
+         "+proj=cass +lat_0=52 +lon_0=13 +x_0=40000 +y_0=10000 +ellps=WGS84", 6378137.0, 298.257223563, 52.0, 13.0, 40000, 10000, 1.0)]:
+        stations = []
+        for i in range(0, 21, 2):
+            lat = lat0 - 3.0 + 0.3 * i
+            span = 600.0 / (111.32 * math.cos(math.radians(lat)))
+            stations += [(lat, span * (j - 10) / 10.0) for j in range(0, 21, 2)]
+        geod = ["GeodSolve", "-p", "12", "-e", repr(a), f"1/{rf!r}"]
+        lines = run(geod + ["-i"], [(lat, -abs(dl), lat, abs(dl)) for lat, dl in stations])  # azi1 azi2 s12
+        mids = run(geod, [(lat, -abs(dl), l[0], l[2] / 2) for (lat, dl), l in zip(stations, lines)])
+        arcs = run(geod + ["-i"], [(lat0, 0.0, m[0], 0.0) for m in mids])
+        xy = run(["proj", "-f", "%.10f"] + d.split(), [(lon0 + dl, lat) for lat, dl in stations])
+        back = run(["invproj", "-f", "%.15f"] + d.split(), xy)
+        out += [f"# cass {name} beside PROJ and the geodesic construction: {d}", f"geodesy {rec}"]
+        bins = lambda km, edges: next((t for e, t in edges if abs(km) <= e), None)
+        for k, (lat, dl) in enumerate(stations):
+            ew = (xy[k][0] - fe) * u / 1000.0  # PROJ's grid point, in grid units like ours
+            out += ["tolerance 0.001 m", f"fwd {lat!r} {lon0 + dl!r} {xy[k][0]!r} {xy[k][1]!r}"]
+            t = bins(ew, [(100, 1e-3), (200, 3e-3), (300, 0.01)])
+            if t:
+                X = math.copysign(lines[k][2] / 2, dl)
+                Y = arcs[k][2] if mids[k][0] >= lat0 else -arcs[k][2]
+                out += [f"tolerance {t!r} m", f"fwd {lat!r} {lon0 + dl!r} {fe + X / u!r} {fn + Y / u!r}"]
+            t = bins(ew, [(100, 2e-3), (200, 0.03), (300, 0.1)])
+            if t:
+                out += [f"tolerance {t / R / math.sqrt(2)!r} rad lat",
+                        f"tolerance {t / R / math.sqrt(2) / math.cos(math.radians(back[k][1]))!r} rad lon",
+                        f"inv {xy[k][0]!r} {xy[k][1]!r} {back[k][1]!r} {back[k][0]!r}"]
+            if abs(ew) <= 200:  # our forward and inverse are not exact inverses: a few centimetres at 200 km
+                out += [f"tolerance {0.03 / R / math.sqrt(2)!r} rad lat",
+                        f"tolerance {0.03 / R / math.sqrt(2) / math.cos(math.radians(lat))!r} rad lon", f"rt {lat!r} {lon0 + dl!r}"]
 
 
 def lines():
