@@ -102,6 +102,18 @@ def projections():
     projection(out, "polar stereographic variant B", "proj=12 unit=1 a=6378137 rf=298.257223563 lon0=70 lat0=-71 "
                "fe=6000000 fn=6000000", "+proj=stere +lat_0=-90 +lat_ts=-71 +lon_0=70 +x_0=6000000 +y_0=6000000 +ellps=WGS84",
                grid(-89.5, -60, 8, -180, 165, 8), 1e-6, rt_rad=1e-10, proj_inverse=False)
+    # Polar stereographic point scale against its closed form rho / (a m) at PROJ's grid points.
+    e2 = 2 / 298.257223563 - 1 / 298.257223563 ** 2
+    for rec, d, fe, lats in [("proj=12 unit=1 a=6378137 rf=298.257223563 k0=0.994 lat0=90 fe=2000000 fn=2000000",
+                              "+proj=stere +lat_0=90 +lon_0=0 +k_0=0.994 +x_0=2000000 +y_0=2000000 +ellps=WGS84", 2e6, (60, 89.5)),
+                             ("proj=12 unit=1 a=6378137 rf=298.257223563 lon0=70 lat0=-71 fe=6000000 fn=6000000",
+                              "+proj=stere +lat_0=-90 +lat_ts=-71 +lon_0=70 +x_0=6000000 +y_0=6000000 +ellps=WGS84", 6e6, (-89.5, -60))]:
+        stations = grid(lats[0], lats[1], 8, -180, 165, 8)
+        xy = run(["proj", "-f", "%.10f"] + d.split(), [(lon, lat) for lat, lon in stations])
+        out += [f"# polar stereographic scale, closed form at PROJ's grid points: {d}", f"geodesy {rec}", "tolerance 1e-9 1"]
+        for (lat, lon), (x, y) in zip(stations, xy):
+            m = math.cos(math.radians(lat)) / math.sqrt(1 - e2 * math.sin(math.radians(lat)) ** 2)
+            out.append(f"scale {x!r} {y!r} {math.hypot(x - fe, y - fe) / (6378137.0 * m)!r}")
     for name, rec, d in [
         ("WGS 84 60N 25E ft", "proj=8 unit=0.3048 a=6378137 rf=298.257223563 lat0=60 lon0=25 fe=100000 fn=200000",
          "+proj=aeqd +lat_0=60 +lon_0=25 +x_0=30480 +y_0=60960 +ellps=WGS84 +units=ft"),
