@@ -1,4 +1,6 @@
-// The definition-file reader: the INI behaviour users of survey projects rely on.
+// The definition-file reader and writer inside: defaults, writes that keep the
+// rest of the file, refused text, special files, atof (what a definition
+// reads: datum/definitions.cases).
 #include "CommaDecimalLocale.h"
 #include "Profile.h"
 #include "SuiteFolderTest.h"
@@ -17,30 +19,6 @@
 
 namespace {
 
-TEST(Profile, NamesMatchWithoutCaseAndBlanksAreTrimmed) {
-    TempDir dir;
-    auto p = dir.write("g.ini", "[ Geodesy ]\n  projection =  TME  \nSemiMajorAxis=6378137\n");
-    Profile ini(p);
-    char buf[80];
-    EXPECT_EQ(ini.ReadString(buf, sizeof buf, "PROJECTION", "geodesy", "x"), 3);
-    EXPECT_STREQ(buf, "TME");
-    EXPECT_DOUBLE_EQ(ini.ReadDouble("semimajoraxis", "GEODESY", 0), 6378137.0);
-}
-
-TEST(Profile, QuotesCommentsFirstOccurrenceAndCrLf) {
-    TempDir dir;
-    auto p = dir.write("g.ini",
-                       "; a comment\r\n[Geodesy]\r\nGeoid=\"my geoid.grd\"\r\n;Unit=3\r\n"
-                       "Unit=0.3048\r\nUnit=2\r\nOdd='half\"\r\n[geodesy]\r\nFalseEasting=9\r\n");
-    Profile ini(p);
-    EXPECT_EQ(ini.Value("Geodesy", "Geoid").value(), "my geoid.grd");
-    EXPECT_DOUBLE_EQ(ini.ReadDouble("Unit", "Geodesy", 0), 0.3048);
-    EXPECT_EQ(ini.Value("Geodesy", "Odd").value(), "'half\"");  // quotes do not match
-    // The second section of the same name is ignored, as the first one wins.
-    EXPECT_FALSE(ini.HasKey("FalseEasting", "Geodesy"));
-    EXPECT_EQ(ini.Keys("Geodesy").size(), 3u);
-}
-
 TEST(Profile, AbsentFileReadsAsDefaults) {
     TempDir dir;
     Profile ini(dir.file("none.ini"));
@@ -52,13 +30,6 @@ TEST(Profile, AbsentFileReadsAsDefaults) {
     EXPECT_EQ(ini.ReadKeyList(buf, sizeof buf, "Geodesy"), 0);
     EXPECT_EQ(buf[0], '\0');
     EXPECT_EQ(buf[1], '\0');
-}
-
-TEST(Profile, FlagWords) {
-    TempDir dir;
-    Profile ini(dir.write("g.ini", "[G]\na=Yes\nb=1\nc=2\nd=no\ne=ON\nf=true\ng=1.0\nh=x\n"));
-    for (const char* key : {"a", "b", "e", "f", "g"}) EXPECT_TRUE(ini.ReadFlag(key, "G", false)) << key;
-    for (const char* key : {"c", "d", "h"}) EXPECT_FALSE(ini.ReadFlag(key, "G", true)) << key;
 }
 
 TEST(Profile, WriteKeepsTheRestOfTheFile) {
