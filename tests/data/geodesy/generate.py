@@ -158,6 +158,11 @@ def projections():
         for (lat, lon), k in zip(area, parallel_scales(d, area)):
             out += [f"tolerance {tol * k if relative else tol!r} 1", f"scaleat {lat!r} {lon!r} {k!r}"]
     cassini(out)
+    out.append("# aeqd: bearings and longitudes at right angles, where rounding can push a sine a hair past 1: "
+               "forward and back give numbers (no tolerance to speak of)")
+    for lat0 in (0, 30, 45, 60):
+        out += [f"geodesy proj=8 unit=1 a=6378137 rf=298.257223563 lat0={lat0}", "tolerance 10 rad"]
+        out += [f"rt {-80 + 0.8 * i:.1f} {dl}" for i in range(201) for dl in (89.999999, 90, 90.000001, -90, 180)]
     (HERE / "projections" / "oracle_proj.cases").write_text("\n".join(out) + "\n")
 
 
