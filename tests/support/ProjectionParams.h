@@ -1,6 +1,6 @@
 // The projection records the geodesy tests hand to CreateGeodesy: an
 // ellipsoid and a projection type with every other member zero, WGS-84, and
-// the UTM zones on WGS-84; and a fixture holding a zone 31 handle. Only the
+// the UTM zones on WGS-84; and a handle destroyed with its scope. Only the
 // C interface's header is needed, so the client-side suites can use them as
 // well as those reaching the C++ classes.
 #ifndef VORTAN_TESTS_PROJECTIONPARAMS_H
@@ -56,18 +56,6 @@ public:
 
 private:
     GEODESY h_;
-};
-
-// A test with a UTM zone 31 handle in metres, destroyed after it.
-class Utm31Handle : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const GeodesyParams p = Utm(31);
-        h = CreateGeodesy(&p);
-        ASSERT_NE(h, nullptr);
-    }
-    void TearDown() override { DestroyGeodesy(h); }
-    GEODESY h = nullptr;
 };
 
 #endif
