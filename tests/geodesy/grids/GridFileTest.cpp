@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <numbers>
 #include <utility>
@@ -117,17 +116,3 @@ TEST_F(GridLookup, TwoLookupsInOneCellReadTheFileOnce) {
     ASSERT_EQ(f.Lookup(50.7 * kDeg, 11.1 * kDeg, nullptr, out).take(), 0u);
     EXPECT_EQ(f.RecordReads(), 4);
 }
-
-TEST_F(GridLookup, FileCutShortAfterOpeningFailsAndNeverYieldsStaleRows) {
-    const std::string path = Grid();
-    InterpFile f(path.c_str(), false);
-    double out[6];
-    ASSERT_EQ(f.Lookup(50.5 * kDeg, 10.5 * kDeg, nullptr, out).take(), 0u);
-    std::filesystem::resize_file(path, 96 + 100 + 10);  // header and one row left
-    EXPECT_EQ(f.Lookup(51.5 * kDeg, 10.5 * kDeg, nullptr, out).take(), 3u);
-    EXPECT_EQ(f.Lookup(51.5 * kDeg, 10.5 * kDeg, nullptr, out).take(), 3u);
-    // The lowest row is whole, the one above it is not: still refused.
-    ASSERT_EQ(f.Lookup(50.0 * kDeg, 10.0 * kDeg, nullptr, out).take(), 3u);
-}
-
-
