@@ -26,7 +26,7 @@ tsan_tests=(
   'ConverterThreads\.'
   'ThreadErrors\.'
   'ThreadHandles\.'
-  'HandleFrame\.ErrorCodesArePerThread'          # tests/geodesy_api
+  'HandleFrame\.ErrorCodesArePerThread'          # tests/geodesy/api
   'zelto2edt\.Parallel'                          # tests/zelto2edt, -j N workers
 )
 default_filter="$(IFS='|'; echo "^(${tsan_tests[*]})")"

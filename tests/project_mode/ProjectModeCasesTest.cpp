@@ -3,7 +3,7 @@
 // back to standard UTM, a definition edited between runs, the longest path,
 // and whole files with a full seven-parameter shift and a feet grid against
 // a PROJ pipeline.
-#include "../geodesy_datum/GridFileWriter.h"
+#include "GridFileWriter.h"
 #include "GeodesyHandle.h"
 #include "InstallDir.h"
 #include "ProjectModeSupport.h"
