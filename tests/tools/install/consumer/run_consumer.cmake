@@ -95,8 +95,8 @@ run(${CC} -std=c11 ${SOURCE_DIR}/../c_client/client.c ${cflags} -lm -Wl,-rpath,$
 # Both consumers, both ways, convert and project alike.
 foreach(dir ${cm} ${pc})
   run(env -u LD_LIBRARY_PATH ${dir}/c_consumer)
-  run(env -u LD_LIBRARY_PATH ${dir}/cxx_consumer ${SOURCE_DIR}/../../examples/harbour_survey.csv
-      ${SOURCE_DIR}/../../examples/harbour_geodesy.ini ${dir}/harbour.EDT)
+  run(env -u LD_LIBRARY_PATH ${dir}/cxx_consumer ${SOURCE_DIR}/../../../../examples/harbour_survey.csv
+      ${SOURCE_DIR}/../../../../examples/harbour_geodesy.ini ${dir}/harbour.EDT)
   expect_equal("${dir}/cxx_consumer" "${out}" "records 300, library 1302\n")
 endforeach()
 file(REMOVE_RECURSE ${WORK})

@@ -1,9 +1,8 @@
-// The converter's project geodesy mode, case by case: a record whose
-// position cannot be projected, a definition that vanishes and comes back, the test-open on every outcome, switching
-// back to standard UTM, a definition edited between runs, the longest path,
-// and whole files with a full seven-parameter shift and a feet grid against
-// a PROJ pipeline.
-#include "../geodesy_datum/GridFileWriter.h"
+// The converter's project geodesy mode, case by case: a definition that vanishes
+// and comes back, the test-open on every outcome, switching back to standard UTM,
+// a definition edited between runs, the longest path. Whole files through a
+// definition are converter cases (tests/data/converter/project_*).
+#include "../../geodesy_datum/GridFileWriter.h"
 #include "GeodesyHandle.h"
 #include "InstallDir.h"
 #include "ProjectModeSupport.h"
@@ -38,31 +37,6 @@ public:
     InstallDirAt(const InstallDirAt&) = delete;
     InstallDirAt& operator=(const InstallDirAt&) = delete;
 };
-
-TEST(ProjectModeCases, RecordThatCannotBeProjectedIsStillWrittenWithOneMessage) {
-    TempDir dir;
-    // A transverse Mercator grid has no point for the pole.
-    const std::string ini = dir.write(
-        "tm.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\nFlattening=298.257223563\nScaleFactor=0.9996\n"
-                  "CentralMeridian=-117\nFalseEasting=500000\n");
-    const std::string csv = dir.write("s.csv", SurveyCsv({{32.7, -117.2}, {32.71, -117.21}, {90.0, -117.0}, {32.72, -117.2}}));
-    MessageRecorder rec;
-    Peer c;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_NO_FATAL_FAILURE(ConvertWithDefinition(c, ini, csv));
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
-    // The message names the file, the line and the position, then the library's reason.
-    EXPECT_EQ(c.LastError().rfind("Failed GeoXY call. " + csv + " line 4: N 90\xC2\xB0", 0), 0u) << c.LastError();
-    EXPECT_TRUE(c.LastError().ends_with(": Singularity")) << c.LastError();
-    EXPECT_EQ(c.get_CSVRecords(), 4);
-    const auto lines = EdtRecords(dir.file("s.EDT"));
-    ASSERT_EQ(lines.size(), 4u);
-    // Written without a made-up position: easting and northing empty.
-    EXPECT_EQ(lines[2].substr(0, 3), ",,,");
-    // The records around it are projected as usual.
-    EXPECT_NEAR(std::strtod(kit::Field(lines[1], 2).c_str(), nullptr), 480000, 5000);
-    EXPECT_NEAR(std::strtod(kit::Field(lines[3], 2).c_str(), nullptr), 481000, 5000);
-}
 
 TEST(ProjectModeCases, VanishedDefinitionIsTriedAgainAtTheNextPosition) {
     TempDir dir;
@@ -222,44 +196,6 @@ TEST(ProjectModeCases, DatumShiftThatCannotBeAppliedIsReported) {
     EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
     // Off the grid the stored (no) shift applies and the position converts.
     EXPECT_EQ(Project(c, 40.0, -117.2).status, S_OK);
-}
-
-// Points over a survey area from (lat0, lon0): 8 latitudes 0.03 degrees apart
-// by 5 longitudes 0.06 degrees apart.
-std::vector<std::pair<double, double>> SurveyArea(double lat0, double lon0) {
-    std::vector<std::pair<double, double>> points;
-    for (int i = 0; i < 40; ++i) points.emplace_back(lat0 + (i % 8) * 0.03, lon0 + (i / 8) * 0.06);
-    return points;
-}
-
-TEST(ProjectModeCases, SevenParameterDefinitionMatchesProjPipeline) {
-    // Ordnance Survey style: Airy 1830 with the EPSG WGS 84 -> OSGB 36 shift
-    // (coordinate frame), national grid origin and false origin.
-    ExpectFileMatchesProj(
-        "[Geodesy]\nProjection=TransMerc\nSemiMajorAxis=6377563.396\nFlattening=299.3249646\n"
-        "ScaleFactor=0.9996012717\nRefLatitude=49\nCentralMeridian=-2\nFalseEasting=400000\nFalseNorthing=-100000\n"
-        "DeltaX=-446.448\nDeltaY=125.157\nDeltaZ=-542.06\nDeltaScale=20.4894\nDeltaRX=-0.1502\nDeltaRY=-0.247\n"
-        "DeltaRZ=-0.8421\n",
-        "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=-446.448 +y=125.157 +z=-542.06 "
-        "+rx=-0.1502 +ry=-0.247 +rz=-0.8421 +s=20.4894 +convention=coordinate_frame "
-        "+step +inv +proj=cart +a=6377563.396 +rf=299.3249646 "
-        "+step +proj=tmerc +a=6377563.396 +rf=299.3249646 +lat_0=49 +lon_0=-2 +k=0.9996012717 +x_0=400000 "
-        "+y_0=-100000",
-        SurveyArea(51.2, -1.4), 0.015, "worst_grid_units");
-}
-
-TEST(ProjectModeCases, FeetGridWithDeltaValuesMatchesProjPipeline) {
-    // A grid in international feet: false easting in feet (1640416.6667 ft,
-    // 499999.00001016 m), positions in feet.
-    ExpectFileMatchesProj(
-        "[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9999\n"
-        "RefLatitude=31\nCentralMeridian=-118\nUnit=0.3048\nFalseEasting=1640416.6667\nFalseNorthing=0\n"
-        "DeltaX=8\nDeltaY=-160\nDeltaZ=-176\nDeltaScale=-0.5\nDeltaRZ=0.3\n",
-        "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=8 +y=-160 +z=-176 +rz=0.3 +s=-0.5 "
-        "+convention=coordinate_frame +step +inv +proj=cart +a=6378206.4 +rf=294.9786982 "
-        "+step +proj=tmerc +a=6378206.4 +rf=294.9786982 +lat_0=31 +lon_0=-118 +k=0.9999 "
-        "+x_0=499999.00001016 +units=ft",
-        SurveyArea(32.6, -117.4), 0.015, "worst_grid_units");
 }
 
 }  // namespace
