@@ -149,8 +149,7 @@ TEST(Fault, InputChangedUnderTheConverter) {
         const kit::Outcome r = kit::Convert(w.c, csv);
         ASSERT_TRUE(done);
         EXPECT_EQ(r.result, S_OK) << r.error;
-        if (del) EXPECT_EQ(r.records, 20000);
-        else EXPECT_LT(r.records, 20000);
+        EXPECT_EQ(r.records == 20000, del);
         EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("c.EDT"))).records.size(), static_cast<std::size_t>(r.records));
         EXPECT_EQ(Listing(dir).size(), del ? 1u : 2u);
     }
@@ -162,8 +161,7 @@ TEST(Fault, InputChangedUnderTheConverter) {
         kit::Wired<> w;
         const std::string csv = dir.write("late.csv", Survey(2));
         ASSERT_EQ(w.c.ReadZeltoFile(csv), S_OK);
-        if (change == 2) ASSERT_EQ(::truncate(csv.c_str(), 0), 0);
-        else fs::remove(csv);
+        change == 2 ? ::truncate(csv.c_str(), 0) : ::unlink(csv.c_str());
         if (change == 1) fs::create_directory(csv);
         EXPECT_EQ(w.c.WriteQVXFile(""), E_FAIL);
         std::string text, want = expected[change];

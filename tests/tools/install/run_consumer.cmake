@@ -64,7 +64,7 @@ endif()
 set(cm ${WORK}/cmake-consumer)
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/consumer -B ${cm} -G ${GENERATOR}
     -DCMAKE_C_COMPILER=${CC} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${moved}
-    -DC_CLIENT_SOURCE=${SOURCE_DIR}/../c_client/client.c)
+    -DC_CLIENT_SOURCE=${SOURCE_DIR}/consumer/client.c)
 run(${CMAKE_COMMAND} --build ${cm})
 file(READ ${cm}/zelto_version.txt cmake_version)
 expect_equal("Zelto_VERSION of find_package" "${cmake_version}" "${package_version}")
@@ -90,13 +90,13 @@ run(${CXX} -std=c++17 ${SOURCE_DIR}/consumer/consumer.cpp ${cxxflags} -Wl,-rpath
 run(${pkgenv} pkg-config --cflags --libs vortan)
 string(STRIP "${out}" flags)
 separate_arguments(cflags UNIX_COMMAND "${flags}")
-run(${CC} -std=c11 ${SOURCE_DIR}/../c_client/client.c ${cflags} -lm -Wl,-rpath,${libdir} -o ${pc}/c_consumer)
+run(${CC} -std=c11 ${SOURCE_DIR}/consumer/client.c -Wall -Wextra -Werror ${cflags} -lm -Wl,-rpath,${libdir} -o ${pc}/c_consumer)
 
 # Both consumers, both ways, convert and project alike.
 foreach(dir ${cm} ${pc})
   run(env -u LD_LIBRARY_PATH ${dir}/c_consumer)
-  run(env -u LD_LIBRARY_PATH ${dir}/cxx_consumer ${SOURCE_DIR}/../../../../examples/harbour_survey.csv
-      ${SOURCE_DIR}/../../../../examples/harbour_geodesy.ini ${dir}/harbour.EDT)
+  run(env -u LD_LIBRARY_PATH ${dir}/cxx_consumer ${SOURCE_DIR}/../../../examples/harbour_survey.csv
+      ${SOURCE_DIR}/../../../examples/harbour_geodesy.ini ${dir}/harbour.EDT)
   expect_equal("${dir}/cxx_consumer" "${out}" "records 300, library 1302\n")
 endforeach()
 file(REMOVE_RECURSE ${WORK})
