@@ -1,7 +1,7 @@
 // Whole conversions as data: every NAME.case of the case folder names its input
-// (NAME.csv), its expected .EDT bytes (NAME.EDT, or another case's, or none) and
+// (NAME.in, converted as NAME.csv), its expected .EDT bytes (NAME.EDT, or another case's, or none) and
 // its outcome. Keys, one per line ("#" starts a comment):
-//   ellipsoid = ROW        (default 23, WGS-84)      definition = FILE.ini
+//   ellipsoid = ROW        (default 23, WGS-84)      definition = FILE.geodesy
 //   result = ok | fail     records = N               skipped = N (blank lines)
 //   edt = FILE.EDT | none  warning = TEXT
 //   error = TEXT           (each, in order: the first errors posted)
@@ -63,7 +63,7 @@ TEST_P(ConverterCases, ConvertsAsRecorded) {
     const Case& k = GetParam();
     TempDir dir;
     const std::string csv = dir.file(k.name + ".csv");
-    fs::copy_file(kCases / (k.name + ".csv"), csv);
+    fs::copy_file(kCases / (k.name + ".in"), csv);
     kit::Wired<> w;
     ASSERT_EQ(w.c.put_EllipsoidToUse(std::stol(k.Get("ellipsoid", "23"))), S_OK);
     const std::string ini = k.keys.count("definition") ? (kCases / k.Get("definition")).string() : "";
