@@ -1,6 +1,7 @@
-// The converter with a project's geodesy definition: the test-open and its
-// messages, one conversion handle per definition, and whole files against a
-// PROJ pipeline of the same datum shift and projection.
+// The converter with a project's geodesy definition: one conversion handle per
+// definition, and a whole file against a PROJ pipeline of the same datum shift and
+// projection (the live comparison; the test-open's messages are in the cases tests,
+// the zelto2edt cases and the dialog tests).
 #include "GeodesyHandle.h"
 #include "ProjectModeSupport.h"
 
@@ -22,36 +23,6 @@ const std::string kHarbour = std::string("; harbour\r\n") + kHarbourGeodesy;
 const char kZone10[] =
     "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9996\n"
     "CentralMeridian=-123\nFalseEasting=500000\nDeltaX=8\nDeltaY=-160\nDeltaZ=-176\n";
-
-// A missing definition file says so with the system's reason, not a library code's text.
-TEST(ProjectMode, MissingFileGivesTryingToOpenAndTheSystemReason) {
-    TempDir dir;
-    MessageRecorder rec;
-    Peer c;
-    c.put_AppMessageWnd(&rec);
-    const std::string path = dir.file("absent.ini");
-    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(path), E_FAIL);
-    std::string text;
-    c.GetLastError(text);
-    EXPECT_EQ(text, "Trying to open file:" + path + "\nNo such file or directory");
-    EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 1);
-}
-
-TEST(ProjectMode, FlatteningFailureTextAndPreviousFileKept) {
-    TempDir dir;
-    Peer c;
-    const std::string good = dir.write("good.ini", kHarbour);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(good), S_OK);
-    const std::string bad = dir.write("bad.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\n");
-    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(bad), E_FAIL);
-    std::string text;
-    c.GetLastError(text);
-    EXPECT_EQ(text, "Trying to open file:" + bad + "\nInvalid ellipsoid flattening");
-    // The previous definition still converts.
-    const Projected p = Project(c, 32.71, -117.17);
-    EXPECT_EQ(p.status, S_OK);
-    EXPECT_NEAR(p.easting, 484000, 3000);
-}
 
 TEST(ProjectMode, OneHandleServesEveryRecordAndTheDestructorReleasesIt) {
     TempDir dir;
