@@ -212,3 +212,22 @@ TEST(Fault, HugeLinesAndGarbageGiveWellFormedRecords) {
     EXPECT_EQ(e.problem, "");
     EXPECT_EQ(static_cast<int>(e.records.size()), r.records);
 }
+
+// The fuzz corpora's inputs (whole files, and single lines after a title line) convert
+// to well-formed files, whatever they hold.
+TEST(Fault, FuzzCorpusInputsGiveWellFormedFiles) {
+    TempDir dir;
+    int n = 0;
+    for (const char* corpus : {"csv_file", "csv_line"}) {
+        for (const auto& entry : fs::directory_iterator(fs::path(ZELTO_FUZZ_CORPUS) / corpus)) {
+            const std::string bytes = TempDir::read(entry.path().string());
+            const std::string name = std::string(corpus) + "_" + entry.path().filename().string();
+            kit::Wired<> w;
+            const kit::Outcome r = kit::Convert(w.c, dir.write(name + ".csv", corpus[4] == 'l' ? "titles\n" + bytes : bytes));
+            EXPECT_EQ(r.result, S_OK) << name << ": " << r.error;
+            EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file(name + ".EDT"))).problem, "") << name;
+            ++n;
+        }
+    }
+    EXPECT_GE(n, 7);
+}
