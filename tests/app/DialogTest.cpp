@@ -235,12 +235,20 @@ TEST_F(Dialog, CancelOrCloseDuringARunNeverReplacesAnExistingEdt)
             ScriptedChooser chooser(*dlg);
             Choose(*dlg, chooser, csv);
             dlg->show();
+            bool stoppedWhileRunning = false;
             OnFirstMessage stop(*dlg, WM_PERCENTDONE, [&] {
-                if (byClose) dlg->close();
+                stoppedWhileRunning = dlg->IsRunning();
+                if (byClose) dlg->close();  // waits for the worker before it returns
                 else Button(*dlg, 116)->click();
+                if (byClose) {
+                    EXPECT_FALSE(dlg->IsRunning());
+                }
             });
             Button(*dlg, 106)->click();
             ASSERT_TRUE(SpinUntil([&] { return stop.m_done && !dlg->IsRunning(); }));
+            EXPECT_TRUE(stoppedWhileRunning);
+            EXPECT_NE(dlg->isVisible(), byClose);
+            EXPECT_TRUE(!byClose || Store().contains("Properties/FileType"));  // closing saves the settings
             QCoreApplication::processEvents();
             if (existing) {
                 EXPECT_EQ(TempDir::read(edt), "the earlier conversion");
@@ -451,31 +459,6 @@ TEST_F(Dialog, EmptyDefinitionPathSwitchesBackToStandardUtm)
     chooser.Refuse();
     Button(dlg, 1005)->click();
     EXPECT_EQ(dlg.ConversionType(), 1);
-}
-
-TEST_F(Dialog, ClosingDuringARunCancelsItAndWaitsForTheWorker)
-{
-    const std::string csv = WriteSurvey(work.file("long_survey.csv"), 200000);
-    auto dlg = std::make_unique<CZeltoConverterDlg>();
-    ScriptedChooser chooser(*dlg);
-    chooser.Answer(QString::fromStdString(csv));
-    dlg->show();
-    Button(*dlg, 103)->click();
-    bool closedWhileRunning = false;
-    OnFirstMessage closer(*dlg, WM_PERCENTDONE, [&] {
-        closedWhileRunning = dlg->IsRunning();
-        dlg->close();
-    });
-    Button(*dlg, 106)->click();
-    ASSERT_TRUE(SpinUntil([&] { return closer.m_done; }));
-    EXPECT_TRUE(closedWhileRunning);
-    EXPECT_FALSE(dlg->IsRunning());  // the worker has ended before close returned
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_TRUE(Store().contains("Properties/FileType"));  // closing saved the settings
-    const std::string edt = TempDir::read(work.file("long_survey.EDT"));
-    dlg.reset();  // destroying it now is safe: nothing is left to post to it
-    QCoreApplication::processEvents();
-    EXPECT_LT(std::stoi(EdtRecordCount(work.file("long_survey.EDT"))), 200000);
 }
 
 TEST_F(Dialog, DestroyingTheDialogMidRunIsSafe)

@@ -1,6 +1,6 @@
 // Shared pieces of the converter tests: a message receiver that records what the
 // converter posts, survey files of the worked record, a whole conversion with its
-// outcome, a peer that reaches the protected decoders, a reader of .EDT files
+// outcome, a peer that reaches the protected reporting members, a reader of .EDT files
 // that checks every record line's commas and checksum, and death-test children.
 #ifndef ZELTO_TESTS_CONVERTER_KIT_H
 #define ZELTO_TESTS_CONVERTER_KIT_H
@@ -71,29 +71,9 @@ struct Wired {
 // Reaches the protected members the way a derived class of the library may.
 class Peer : public CZeltoQvxConverter {
 public:
-    using CZeltoQvxConverter::ConvertPosString;
-    using CZeltoQvxConverter::ConvertTime;
     using CZeltoQvxConverter::Fire_SendPercentDone;
     using CZeltoQvxConverter::SetConverterErrorInfo;
     using CZeltoQvxConverter::WriteLogFile;
-    using CZeltoQvxConverter::m_dDepthOffset;
-    using CZeltoQvxConverter::m_strDate;
-    using CZeltoQvxConverter::m_strOutFile;
-    using CZeltoQvxConverter::m_strTime;
-
-    struct Parsed {
-        sALL rec;
-        std::vector<std::string> fields;
-    };
-    // One line through ParseCSVLine, as the conversion loop hands it over.
-    Parsed Parse(std::string line) {
-        Parsed p{};
-        std::string f[ZELTO_OUTPUT_FIELDS];
-        ParseCSVLine(line, p.rec, f);
-        p.fields.assign(f, f + ZELTO_OUTPUT_FIELDS);
-        return p;
-    }
-    double Pos(std::string text) { return ConvertPosString(text); }
 };
 
 // The .EDT path the converter derives from an input path.
