@@ -173,7 +173,8 @@ bool PendingEdt::Commit(bool replace, bool& kept, std::string& reason)
 {
     kept = false;
     if (m_temp.empty()) { reason = Reason(ENOENT); return false; }
-    if (replace) {
+    // The temporary takes the target's name; on failure it goes and the target stays.
+    auto renameIntoPlace = [&] {
         if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
             reason = Reason(errno);
             Discard();
@@ -182,23 +183,15 @@ bool PendingEdt::Commit(bool replace, bool& kept, std::string& reason)
         kept = true;
         Release();
         return true;
-    }
+    };
+    if (replace) return renameIntoPlace();
     // Only where no file of that name exists: a hard link is made or refused in one step.
     if (::link(m_temp.c_str(), m_target.c_str()) == 0) {
         kept = true;
     } else if (errno != EEXIST) {
         // A file system without hard links: test, then rename.
         struct stat st {};
-        if (::lstat(m_target.c_str(), &st) != 0 && errno == ENOENT) {
-            if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-                reason = Reason(errno);
-                Discard();
-                return false;
-            }
-            kept = true;
-            Release();
-            return true;
-        }
+        if (::lstat(m_target.c_str(), &st) != 0 && errno == ENOENT) return renameIntoPlace();
     }
     Discard();
     return true;
