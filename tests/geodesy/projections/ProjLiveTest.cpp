@@ -24,9 +24,13 @@ struct Family {
     double inverseTol;                      // metres on the ground; 0: our round trip within 1e-9 rad instead
 };
 
+// Member by member: the record is packed, so its doubles may not be reached through pointers.
 GeodesyParams Radians(GeodesyParams p) {
-    for (double* a : {&p.centralMeridian, &p.refLatitude, &p.northParallel, &p.southParallel, &p.skewAzimuth})
-        *a *= kDeg;
+    p.centralMeridian = p.centralMeridian * kDeg;
+    p.refLatitude = p.refLatitude * kDeg;
+    p.northParallel = p.northParallel * kDeg;
+    p.southParallel = p.southParallel * kDeg;
+    p.skewAzimuth = p.skewAzimuth * kDeg;
     return p;
 }
 
