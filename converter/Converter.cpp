@@ -733,11 +733,14 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         if (!place) {
             ReportRecordError("Invalid position.", "");
         } else if (standardUtm) {
-            const int zone = zelto_detail::UtmZoneOf(rec.Y, zelto_detail::WrapLongitude(rec.X));
+            const double lon = zelto_detail::WrapLongitude(rec.X);
+            const int zone = zelto_detail::UtmZoneOf(rec.Y, lon);
             zonesMet |= std::uint64_t{1} << zone;
             if (firstZone == 0) firstZone = zone;
             else if (zone != firstZone && zoneChangeLine == 0) zoneChangeLine = lineNumber;
-            placed = ConvertPosition(rec.Y, rec.X) == S_OK;
+            // What ConvertPosition does in standard UTM, with the zone just found.
+            zelto_detail::UtmInZone(m_nEllipsoid, rec.Y, lon, zone, rec.Y, rec.X);
+            placed = true;
         } else {
             placed = ConvertPosition(rec.Y, rec.X) == S_OK;
         }

@@ -82,14 +82,17 @@ int UtmZoneOf(double latitude, double lon)
 
 void LatLonToUTM(std::int32_t row, double latitude, double longitude, double& northing, double& easting)
 {
+    const double lon = zelto_detail::WrapLongitude(longitude);
+    zelto_detail::UtmInZone(row, latitude, lon, zelto_detail::UtmZoneOf(latitude, lon), northing, easting);
+}
+
+void zelto_detail::UtmInZone(int row, double latitude, double lon, int zone, double& northing, double& easting)
+{
     if (row < 1 || row >= ZELTO_ELLIPSOID_ROWS)
         row = ZELTO_ELLIPSOID_ROWS - 1;
     const UtmConstants& k = ConstantsOf(row);
     const double a = k.a;
     const double e2 = k.e2;
-
-    const double lon = zelto_detail::WrapLongitude(longitude);
-    const int zone = zelto_detail::UtmZoneOf(latitude, lon);
 
     const double lon0 = static_cast<double>(6 * zone - 183);
     const double phi = latitude * kDegToRad;

@@ -11,4 +11,8 @@ double WrapLongitude(double longitude);
 // Svalbard exceptions.
 int UtmZoneOf(double latitude, double wrappedLongitude);
 
+// LatLonToUTM for a longitude already wrapped and its zone already found, so that the
+// record loop, which needs the zone for itself, does not work it out twice.
+void UtmInZone(int row, double latitude, double wrappedLongitude, int zone, double& northing, double& easting);
+
 }  // namespace zelto_detail
