@@ -71,9 +71,16 @@ struct Wired {
 // Reaches the protected members the way a derived class of the library may.
 class Peer : public CZeltoQvxConverter {
 public:
+    using CZeltoQvxConverter::ConvertPosString;
+    using CZeltoQvxConverter::ConvertTime;
+    using CZeltoQvxConverter::DoOpenFile;
     using CZeltoQvxConverter::Fire_SendPercentDone;
+    using CZeltoQvxConverter::ParseCSVLine;
     using CZeltoQvxConverter::SetConverterErrorInfo;
+    using CZeltoQvxConverter::WriteEDTLine;
+    using CZeltoQvxConverter::WriteFileLine;
     using CZeltoQvxConverter::WriteLogFile;
+    using CZeltoQvxConverter::m_OutFile;
 };
 
 // The .EDT path the converter derives from an input path.
