@@ -117,31 +117,18 @@ public:
     using CZeltoQvxConverter::BramixGeodesyErrorString;
 };
 
-TEST(LibraryCodeTexts, TextOfEveryCode) {
-    const char* const texts[] = {"Ok",
-                                 "Unknown",
-                                 "Invalid geodesy handle",
-                                 "Invalid ellipsoid flattening",
-                                 "Invalid unit to meters conversion factor",
-                                 "Invalid projection",
-                                 "Singularity",
-                                 "Invalid projection parameters",
-                                 "Undulation value not available",
-                                 "Invalid geoid model",
-                                 "Domain error",
-                                 "Non-convergence",
-                                 "No Name"};
+// The texts come from the table the vortan command shares (its cases pin them); here only
+// that a code reaches its text and that a code outside the table changes nothing.
+TEST(LibraryCodeTexts, CodeToTextAndUnknownCodes) {
     gChosenCode = true;
-    for (int32_t code = 0; code <= 12; ++code) {
-        gCode = code;
-        std::string text = "before";
-        Peer::BramixGeodesyErrorString(text);
-        EXPECT_EQ(text, texts[code]) << code;
-    }
+    gCode = 6;
+    std::string text = "before";
+    Peer::BramixGeodesyErrorString(text);
+    EXPECT_EQ(text, "Singularity");
     // Any other code leaves the text as it was.
     for (int32_t code : {13, 100, -1}) {
         gCode = code;
-        std::string text = "before";
+        text = "before";
         Peer::BramixGeodesyErrorString(text);
         EXPECT_EQ(text, "before") << code;
     }
