@@ -13,6 +13,8 @@
 #include <random>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,22 +24,38 @@ namespace {
 // may run at any point of a worker's conversion, so an entry is only read while its state
 // says its path is complete. One entry per converting thread; 128 is twice the most
 // workers zelto2edt starts.
+//
+// An entry names its temporary before the file is created (kCreating), and creation checks
+// gClosing only after that; RemovePartialEdtFiles sets gClosing before it reads the entries.
+// So a temporary is either seen by the removal or never created: a creation under way on
+// another thread is waited for, and none starts once the removal has begun.
 constexpr int kSlots = 128;
-enum SlotState : int { kFree = 0, kFilling = 1, kReady = 2 };
+enum SlotState : int { kFree = 0, kFilling = 1, kCreating = 2, kReady = 3 };
 struct Slot {
     std::atomic<int> state{kFree};
+    std::atomic<pthread_t> creator{};
     char path[PATH_MAX];
 };
 Slot gSlots[kSlots];
+std::atomic<bool> gClosing{false};
 
-int Register(const std::string& path) noexcept
+// Claims an entry for `path` in the kCreating state; -1 when the list is full or a removal
+// has begun (then no file may be created).
+int Claim(const std::string& path, bool& closing) noexcept
 {
+    closing = false;
     if (path.size() >= PATH_MAX) return -1;
     for (int i = 0; i < kSlots; ++i) {
         int expected = kFree;
         if (gSlots[i].state.compare_exchange_strong(expected, kFilling)) {
             std::memcpy(gSlots[i].path, path.c_str(), path.size() + 1);
-            gSlots[i].state.store(kReady);
+            gSlots[i].creator.store(::pthread_self());
+            gSlots[i].state.store(kCreating);
+            if (gClosing.load()) {
+                gSlots[i].state.store(kFree);
+                closing = true;
+                return -1;
+            }
             return i;
         }
     }
@@ -80,8 +98,21 @@ std::string NameOf(const std::string& path)
 
 void RemovePartialEdtFiles() noexcept
 {
-    for (auto& slot : gSlots)
-        if (slot.state.load() == kReady) ::unlink(slot.path);
+    gClosing.store(true);
+    const pthread_t self = ::pthread_self();
+    for (auto& slot : gSlots) {
+        // A creation under way on another thread ends within microseconds; wait for it (at
+        // most half a second, should that thread be stopped).
+        const bool elsewhere = !::pthread_equal(slot.creator.load(), self);
+        for (int i = 0; elsewhere && i < 500 && slot.state.load() == kCreating; ++i) {
+            const timespec ms{0, 1000000};
+            ::nanosleep(&ms, nullptr);
+        }
+        // Interrupted on this very thread in the instant of creation, the file may or may
+        // not exist yet; its random name is this conversion's, so it goes too.
+        const int state = slot.state.load();
+        if (state == kReady || state == kCreating) ::unlink(slot.path);
+    }
 }
 
 std::string EdtPathForInput(const std::string& csvPath) { return zelto_detail::EdtPathFor(csvPath); }
@@ -152,17 +183,26 @@ bool PendingEdt::Begin(const std::string& input, const std::string& target, std:
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = stem;
         for (int i = 0; i < 6; ++i) name += kChars[rng() % (sizeof kChars - 1)];
+        bool closing = false;
+        const int slot = Claim(name, closing);
+        if (closing) {
+            reason = Reason(EINTR);  // the program is ending on a signal
+            return false;
+        }
         // 0666 less the umask, as a newly created output has always had.
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
-            if (errno == EEXIST) continue;
-            reason = Reason(errno);
+            const int err = errno;
+            Unregister(slot);
+            if (err == EEXIST) continue;
+            reason = Reason(err);
             return false;
         }
+        if (slot >= 0) gSlots[slot].state.store(kReady);
         if (keepMode != 0) (void)::fchmod(fd, keepMode);
         ::close(fd);
         m_temp = name;
-        m_slot = Register(m_temp);
+        m_slot = slot;
         return true;
     }
     reason = Reason(EEXIST);

@@ -74,7 +74,9 @@ ZELTO_CONVERTER_API std::string EdtPathForInput(const std::string& csvPath);
 
 // Removes the temporary files of the conversions running in this process. Async-signal-safe:
 // a program's SIGINT or SIGTERM handler calls it before it ends, so that an interrupted run
-// leaves every existing .EDT as it was and no temporary behind.
+// leaves every existing .EDT as it was and no temporary behind. From then on no conversion
+// of this process creates a temporary (they fail with "Interrupted system call"), since the
+// program is about to end.
 ZELTO_CONVERTER_API void RemovePartialEdtFiles() noexcept;
 
 // Built-in UTM on a row of EllipsoidTable; zone from the position (Norway/Svalbard rules).

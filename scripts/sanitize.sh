@@ -49,7 +49,7 @@ if [[ "$what" == tsan || "$what" == all ]]; then
   cmake -S "$root" -B "$out/build-tsan" "${common[@]}" -DZELTO_SANITIZE=OFF -DZELTO_TSAN=ON
   # shellcheck disable=SC2086  # a list of target names
   cmake --build "$out/build-tsan" -j "$jobs" --target $TSAN_TARGETS
-  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:report_thread_leaks=0" \
     ctest --test-dir "$out/build-tsan" --output-on-failure -j "$jobs" --timeout 120 \
           -R "$TSAN_FILTER" --no-tests=ignore
 fi

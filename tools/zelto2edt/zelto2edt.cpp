@@ -22,6 +22,7 @@
 #include <vector>
 
 #include <csignal>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -295,6 +296,13 @@ int RunParallel(const std::vector<std::string>& files, const Settings& s, bool q
     std::atomic<size_t> nextGroup{0};
     std::atomic<size_t> filesDone{0};
     std::vector<std::thread> threads;
+    // SIGINT and SIGTERM go to the main thread, which lives to the end of the run; the
+    // workers start with them blocked (a thread inherits the mask of its creator).
+    sigset_t interrupts, before;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &before);
     for (size_t w = 0; w < jobs; ++w) {
         threads.emplace_back([&, worker = workers[w].get()] {
             for (size_t g; (g = nextGroup.fetch_add(1)) < groups.size();) {
@@ -310,6 +318,7 @@ int RunParallel(const std::vector<std::string>& files, const Settings& s, bool q
             }
         });
     }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 
     // Summaries leave in input order as soon as every earlier file is done.
     const bool bar = !quiet && ::isatty(2);
