@@ -159,11 +159,12 @@ TEST_F(Dialog, FailuresAreListedAndCountedOncePerFile)
     const std::string bad = at("Einf\xC2\xB0");
     const struct {
         const char* name;
-        std::optional<std::string> content;  // none: no such file
+        std::optional<std::string> content;  // none: no such file; empty: fails while converted
         std::vector<QString> lineStarts;
         QString summary;
     } cases[] = {
         {"gone", std::nullopt, {"**>> gone : Failed to open CSV file. "}, kNotConverted},
+        {"empty", "", {"**>> empty : Failed to parse CSV file. "}, kNotConverted},
         {"bad", Title() + bad + first + bad, {"**>> bad : Invalid position. ", "**>> bad : Invalid position. ",
                                               "bad.csv  CSV Records: 3"}, kNotConverted},
         {"cross", Title() + first + "\r\n" + at("W 113\xC2\xB0" "59\xE2\x80\xB2" "00.00\xE2\x80\xB3"),
@@ -182,7 +183,7 @@ TEST_F(Dialog, FailuresAreListedAndCountedOncePerFile)
         ASSERT_EQ(m.size(), static_cast<qsizetype>(c.lineStarts.size())) << m.join('|').toStdString();
         for (qsizetype i = 0; i < m.size(); ++i) EXPECT_TRUE(m[i].startsWith(c.lineStarts[i])) << m[i].toStdString();
         EXPECT_EQ(dlg.RunSummary(), c.summary);
-        EXPECT_EQ(std::filesystem::exists(work.file(std::string(c.name) + ".EDT")), c.content.has_value());
+        EXPECT_EQ(std::filesystem::exists(work.file(std::string(c.name) + ".EDT")), m.join('|').contains("CSV Records"));
     }
 }
 
