@@ -11,30 +11,26 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <deque>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FileChooser.h"
 #include "TempDir.h"
 #include "ZeltoConverterDlg.h"
 
-// Answers the dialog's open-file requests from a queue (none left: refused) and remembers them.
-class ScriptedChooser final : public CFileChooser {
-public:
+// Answers the dialog's next open-file request with `next` (left as it is: refused) and
+// remembers the requests.
+struct ScriptedChooser final : CFileChooser {
     explicit ScriptedChooser(CZeltoConverterDlg& dlg) { dlg.SetFileChooser(this); }
-    void Answer(const std::string& path) { answers.push_back({true, QString::fromStdString(path), 1}); }
     FileChooserResult ChooseOpenFile(QWidget*, const FileChooserRequest& request) override
     {
         requests.push_back(request);
-        if (answers.empty()) return {};
-        const FileChooserResult r = answers.front();
-        answers.pop_front();
-        return r;
+        return std::exchange(next, FileChooserResult{});
     }
-    std::deque<FileChooserResult> answers;
+    FileChooserResult next;
     std::vector<FileChooserRequest> requests;
 };
 
@@ -58,7 +54,7 @@ protected:
     // (103) for the survey, ... (1005) for the definition file.
     static void Choose(CZeltoConverterDlg& dlg, ScriptedChooser& chooser, const std::string& path, int id = 103)
     {
-        chooser.Answer(path);
+        chooser.next = {true, QString::fromStdString(path), 1};
         Button(dlg, id)->click();
     }
 
