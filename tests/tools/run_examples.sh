@@ -42,15 +42,13 @@ failures=0 count=0
 
 # Fresh scratch copy of the repository root.
 fresh_root() {
-  rm -rf "$scratch/root"
-  mkdir -p "$scratch/root"
-  local entry name
+  rm -rf "$scratch/root" && mkdir -p "$scratch/root"
+  local entry
   for entry in "$root"/*; do
-    name=$(basename "$entry")
-    case $name in
+    case ${entry##*/} in
       build* | out) ;;
       examples) cp -r "$entry" "$scratch/root/" ;;
-      *) ln -s "$entry" "$scratch/root/$name" ;;
+      *) ln -s "$entry" "$scratch/root/" ;;
     esac
   done
 }
