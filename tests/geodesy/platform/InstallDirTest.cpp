@@ -40,7 +40,7 @@ TEST(InstallDir, ProgramFolderWhenUnset) {
     ResetInstallDirCache();
     std::string dir = GetInstallDir();
     ASSERT_FALSE(dir.empty());
-    EXPECT_NE(dir.find("geodesy/platform"), std::string::npos) << dir;
+    EXPECT_NE(dir.find("tests/geodesy"), std::string::npos) << dir;
 }
 
 TEST(InstallDir, DatumFolderRule) {
