@@ -26,7 +26,7 @@
 //                             one blank taken off, \xNN a byte) are the file NAME
 //   grid NAME COLS ROWS WEST DLON SOUTH DLAT V...  a grid file (degrees); each
 //                             value V or V/DROW/DCOL, growing per row and column
-//   cut NAME BYTES            the file cut to BYTES
+//   cut NAME BYTES            the file cut to BYTES      remove NAME  the file deleted
 //   poke NAME OFFSET i|f V    an int32 or float32 written at OFFSET (little-endian hosts)
 //   load NAME [SECTION|-] [leaves CODE]  CreateFileGeodesy ([Geodesy] for -), the
 //                             new handle, made with error CODE (default 0)
@@ -304,6 +304,8 @@ private:
             f.write(words_.at(3) == "i" ? reinterpret_cast<const char*>(&i) : reinterpret_cast<const char*>(&v), 4);
         } else if (op == "cut") {
             fs::resize_file(Scratch(words_.at(1)), std::uintmax_t(L(2)));
+        } else if (op == "remove") {
+            fs::remove(Scratch(words_.at(1)));
         } else if (op == "load") {
             Load(code);
         } else if (!h_) {
