@@ -10,11 +10,7 @@
 namespace {
 
 TEST(VortanInput, FieldsSplitAtBlanksAndCommas) {
-    auto f = SplitFields("  51.5, -0.12\t 45 ");
-    ASSERT_EQ(f.size(), 3u);
-    EXPECT_EQ(f[0], "51.5");
-    EXPECT_EQ(f[1], "-0.12");
-    EXPECT_EQ(f[2], "45");
+    EXPECT_EQ(SplitFields("  51.5, -0.12\t 45 "), (std::vector<std::string>{"51.5", "-0.12", "45"}));
 }
 
 TEST(VortanInput, DegreesMinutesSecondsWithHemisphere) {
