@@ -42,6 +42,7 @@
 // Angles are degrees (D, D:M or D:M:S; +-90 is exactly a pole) or radians
 // with an `r` suffix; nan, inf and -inf are numbers too.
 #include "GridWriter.h"
+#include "TempDir.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
@@ -428,29 +429,21 @@ std::vector<std::string> CaseFiles() {
     return files;
 }
 
-// One scratch folder for the run: the install folder is read once per process.
-class ScratchSuiteFolder : public ::testing::Environment {
-public:
-    void SetUp() override {
-        char dir[] = "/tmp/geodesy-cases-XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        path_ = dir;
-        fs::create_directories(path_ / "datum");
-        ::setenv("QVO_BRAMIX", dir, 1);
-        // Every case under a decimal-comma locale where there is one: numbers
-        // in files and results must not depend on it.
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-    }
-    void TearDown() override { fs::remove_all(path_); }
-
-private:
-    fs::path path_;
-};
-const auto* const kScratch = ::testing::AddGlobalTestEnvironment(new ScratchSuiteFolder);
+// One scratch folder for the run, set up on first use: the install folder is
+// read once per process.
+void UseScratchFolder() {
+    static const TempDir dir;
+    static const int set = (fs::create_directories(dir.path() / "datum"), ::setenv("QVO_BRAMIX", dir.path().c_str(), 1));
+    (void)set;
+}
 
 class GeodesyCases : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GeodesyCases, EveryLineHolds) {
+    UseScratchFolder();
+    // Every case under a decimal-comma locale where there is one: numbers in
+    // files and results must not depend on it.
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
     EXPECT_GT(CaseFile(fs::path(GEODESY_CASES_DIR) / GetParam()).Run(), 0) << "an empty case file";
 }
 
