@@ -17,22 +17,12 @@ constexpr double kDeg = std::numbers::pi / 180.0;
 
 struct Family {
     const char* name;
-    GeodesyParams p;  // angles in degrees here, made radians by Radians()
+    GeodesyParams p;  // angles in degrees here, radians when used
     const char* proj;
     double latFrom, latTo, lonFrom, lonTo;  // degrees, 12 x 12 stations
     double forwardTol;                      // metres
     double inverseTol;                      // metres on the ground; 0: our round trip within 1e-9 rad instead
 };
-
-// Member by member: the record is packed, so its doubles may not be reached through pointers.
-GeodesyParams Radians(GeodesyParams p) {
-    p.centralMeridian = p.centralMeridian * kDeg;
-    p.refLatitude = p.refLatitude * kDeg;
-    p.northParallel = p.northParallel * kDeg;
-    p.southParallel = p.southParallel * kDeg;
-    p.skewAzimuth = p.skewAzimuth * kDeg;
-    return p;
-}
 
 const Family kFamilies[] = {
     {"lcc France Lambert-93", {6378137, 298.257222101, 1, 1, 1, 3, 46.5, 49, 44, 0, 700000, 6600000},
@@ -64,15 +54,15 @@ const Family kFamilies[] = {
 
 TEST(ProjLive, OneGridOfEachFamilyAgreesWithProj) {
     for (const Family& f : kFamilies) {
-        const GeodesyParams p = Radians(f.p);
+        GeodesyParams p = f.p;  // member by member: the record is packed
+        p.centralMeridian *= kDeg, p.refLatitude *= kDeg, p.northParallel *= kDeg, p.southParallel *= kDeg, p.skewAzimuth *= kDeg;
         GEODESY h = CreateGeodesy(&p);
         ASSERT_NE(h, nullptr) << f.name << " error " << GetGeodesyError();
         const ProjOracle proj(f.proj);
         double forward = 0, inverse = 0;
         for (int i = 0; i < 12; ++i) {
             for (int j = 0; j < 12; ++j) {
-                const double lat = (f.latFrom + (f.latTo - f.latFrom) * i / 11) * kDeg;
-                const double lon = (f.lonFrom + (f.lonTo - f.lonFrom) * j / 11) * kDeg;
+                const double lat = (f.latFrom + (f.latTo - f.latFrom) * i / 11) * kDeg, lon = (f.lonFrom + (f.lonTo - f.lonFrom) * j / 11) * kDeg;
                 double x = 0, y = 0, px = 0, py = 0, blat = 0, blon = 0, plat = 0, plon = 0;
                 ASSERT_EQ(GeoXY(h, &x, &y, lat, lon), 1) << f.name;
                 ASSERT_TRUE(proj.Forward(lat, lon, px, py)) << f.name;
