@@ -86,7 +86,7 @@ TEST_P(ConverterCases, ConvertsAsRecorded) {
         EXPECT_EQ(got.back(), Expand(k.Get("last_error"), csv));
     }
 
-    const std::string edt = kit::EdtPathFor(csv);
+    const std::string edt = EdtPathForInput(csv);
     const std::string golden = k.Get("edt", k.name + ".EDT");
     if (golden == "none") {
         EXPECT_FALSE(fs::exists(edt));
