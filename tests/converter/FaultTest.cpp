@@ -1,6 +1,6 @@
 // Failure injection: a disk that fills up, folders and inputs that cannot be read or
 // written, special files, read errors part-way, inputs that change under the
-// converter, over-long names and lines, binary garbage. Each ends in a clear error or
+// converter, over-long names and lines, the fuzz corpus. Each ends in a clear error or
 // a well-formed .EDT, and nothing but the .EDT (or nothing at all) is left.
 #include "ConverterTestKit.h"
 
@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <random>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -182,28 +181,17 @@ TEST(Fault, DefinitionReplacedByAFolderReportsEveryRecord) {
     EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("s.EDT"))).records[49].substr(0, 3), ",,,");
 }
 
-// Sizes that a case file should not hold: 5 MB lines and 200 kB of binary garbage.
-TEST(Fault, HugeLinesAndGarbageGiveWellFormedRecords) {
+// Lines of 5 MB, which a case file should not hold (binary garbage is the garbage case).
+TEST(Fault, HugeLinesGiveWellFormedRecords) {
     TempDir dir;
     const std::string big(5u << 20, '9');
     kit::Wired<> w;
     const std::string line = std::string(31, ',') + "N " + big + ",E 1,," + big + "," + big + ",";
-    kit::Outcome r = kit::Convert(w.c, dir.write("big.csv", "titles\n,," + big + ",1,\n" + line + "\n" + kit::kRecord + "\n"));
-    kit::EdtImage e = kit::ReadEdt(TempDir::read(dir.file("big.EDT")));
+    kit::Convert(w.c, dir.write("big.csv", "titles\n,," + big + ",1,\n" + line + "\n" + kit::kRecord + "\n"));
+    const kit::EdtImage e = kit::ReadEdt(TempDir::read(dir.file("big.EDT")));
     ASSERT_EQ(e.records.size(), 3u);
     EXPECT_EQ(kit::Field(e.records[0], 5), "inf");
     EXPECT_EQ(e.records[2], kit::kRecordText);
-    std::mt19937 rng(4711);
-    const char favoured[] = {',', ',', ',', '\n', '\r', '"', ':', '\xC2', '\xE2', '\xB0', '\0', '5', '.', 'N'};
-    std::string bytes;
-    for (int i = 0; i < 200000; ++i) {
-        const auto v = static_cast<unsigned>(rng());
-        bytes += (v & 1) ? favoured[(v >> 1) % sizeof favoured] : static_cast<char>(v >> 8);
-    }
-    r = kit::Convert(w.c, dir.write("garbage.csv", bytes));
-    EXPECT_EQ(r.result, S_OK) << r.error;
-    e = kit::ReadEdt(TempDir::read(dir.file("garbage.EDT")));
-    EXPECT_EQ(e.problem + std::to_string(e.records.size()), std::to_string(r.records));
 }
 
 // The fuzz corpora's inputs (whole files, and single lines after a title line) convert
