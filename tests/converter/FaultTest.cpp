@@ -166,21 +166,6 @@ TEST(Fault, InputChangedUnderTheConverter) {
     }
 }
 
-TEST(Fault, DefinitionReplacedByAFolderReportsEveryRecord) {
-    TempDir dir;
-    const std::string ini = dir.write("harbour.ini", TempDir::read(ZELTO_CONVERTER_CASES "/harbour.geodesy"));
-    kit::Wired<> w;
-    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    fs::remove(ini);
-    fs::create_directory(ini);
-    const kit::Outcome r = kit::Convert(w.c, dir.write("s.csv", Survey(50)));
-    EXPECT_EQ(r.records, 50);
-    EXPECT_TRUE(r.error.starts_with("Bad Bramix Geodesy. " + dir.file("s.csv") + " line 51: N 32")) << r.error;
-    EXPECT_TRUE(r.error.ends_with(": " + ini + ": Is a directory")) << r.error;
-    EXPECT_EQ(w.rec.errors.size(), 50u);
-    EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("s.EDT"))).records[49].substr(0, 3), ",,,");
-}
-
 // Lines of 5 MB, which a case file should not hold (binary garbage is the garbage case).
 TEST(Fault, HugeLinesGiveWellFormedRecords) {
     TempDir dir;

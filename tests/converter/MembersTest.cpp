@@ -1,7 +1,7 @@
 // The members a derived class may call but the record loop does not (the time and
-// position decoders, the record parser and writer, the low-level file members); and what the converter reports besides the file: error texts
-// with their tag, progress kept within 0..100, the log file, the ellipsoid rows and the
-// message values callers are built against.
+// position decoders, the record parser and writer, the low-level file members); and what
+// the converter reports besides the file: error texts with their tag, progress kept
+// within 0..100, the log file, the ellipsoid rows.
 #include "ConverterTestKit.h"
 
 #include <gtest/gtest.h>
@@ -68,9 +68,6 @@ TEST(Reporting, ErrorTagsProgressAndMessageValues) {
     std::vector<std::intptr_t> got;
     for (const auto& m : rec.messages) got.push_back(m.id == WM_PERCENTDONE ? m.l : -1);
     EXPECT_EQ(got, (std::vector<std::intptr_t>{99, 0, 100, 100, 0, 0, 100}));
-    EXPECT_EQ(WM_PERCENTDONE, 0x479u);
-    EXPECT_EQ(WM_CONVERTERERROR, 0x482u);
-    EXPECT_EQ(static_cast<std::uint32_t>(E_FAIL), 0x80004005u);
 }
 
 TEST(Reporting, LogFileTakesTheNameAfterTheLastBackslash) {
@@ -86,11 +83,8 @@ TEST(Reporting, LogFileTakesTheNameAfterTheLastBackslash) {
     EXPECT_EQ(TempDir::read(dir.file("conv.log")), "first\r\na.EDT\r\n\\b.EDT\r\n");
 }
 
-TEST(Reporting, EllipsoidRows) {
+// Rows 1 to 23 (their values are the utm_* cases); the placeholder row and rows past the table refused.
+TEST(Reporting, EllipsoidRowsOutsideTheTableAreRefused) {
     CZeltoQvxConverter c;
     for (long bad : {0L, -1L, 24L}) EXPECT_EQ(c.put_EllipsoidToUse(bad), E_FAIL);
-    for (int i = 0; i < ZELTO_ELLIPSOID_ROWS; ++i) EXPECT_EQ(EllipsoidTable[i].Id, i == 0 ? -1 : i);
-    // Names as the dialog lists them, trailing blanks included.
-    EXPECT_STREQ(EllipsoidTable[4].Name, "Bessel 1841 (Nambia) ");
-    EXPECT_STREQ(EllipsoidTable[23].Name, "WGS-84");
 }

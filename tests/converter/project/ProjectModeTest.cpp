@@ -107,16 +107,22 @@ TEST(ProjectMode, TestOpenLeavesNoHandleWhateverItsOutcome) {
     }
 }
 
-TEST(ProjectMode, VanishedDefinitionIsTriedAgainAtTheNextPosition) {
+// Each record reports it with the file, the line and the reason; it is opened again when back.
+TEST(ProjectMode, VanishedDefinitionIsTriedAgainAtEveryPosition) {
     TempDir dir;
     const std::string ini = dir.write("h.ini", kHarbour);
     kit::Wired<kit::Peer> w;
     ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
     fs::rename(ini, ini + ".away");
+    const std::string csv = dir.write("s.csv", kit::Survey(3));
+    EXPECT_EQ(kit::Convert(w.c, csv).records, 3);  // every record written, without a position
+    EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("s.EDT"))).records[2].substr(0, 3), ",,,");
+    ASSERT_EQ(w.rec.errors.size(), 3u);
+    EXPECT_TRUE(w.rec.errors[2].starts_with("Bad Bramix Geodesy. " + csv + " line 4: N 32")) << w.rec.errors[2];
+    EXPECT_TRUE(w.rec.errors[2].ends_with(": " + ini + ": No such file or directory")) << w.rec.errors[2];
     EXPECT_EQ(Project(w.c).status, E_FAIL);
-    EXPECT_EQ(Project(w.c).status, E_FAIL);
+    EXPECT_EQ(w.c.LastError(), "Bad Bramix Geodesy.");
     EXPECT_EQ(w.c.Handle(), nullptr);
-    EXPECT_EQ(w.rec.errors, (std::vector<std::string>(2, "Bad Bramix Geodesy.")));
     fs::rename(ini + ".away", ini);
     EXPECT_NEAR(Project(w.c).easting, 481000, 3000);
     EXPECT_NE(w.c.Handle(), nullptr);
