@@ -6,9 +6,8 @@
 // cases (tests/data/converter/project_*).
 #include "ConverterTestKit.h"
 #include "GeodesyHandle.h"
-#include "GridFileWriter.h"
-#include "InstallDir.h"
 #include "ProjOracle.h"
+#include "SuiteFolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -33,18 +32,10 @@ Projected Project(kit::Peer& c, double lat = 32.7, double lon = -117.2) {
     return {status, e, n};
 }
 
-// Makes `folder` the installation folder (with its datum folder) for one test.
-struct InstallDirAt {
-    explicit InstallDirAt(const fs::path& folder) {
-        fs::create_directories(folder / "datum");
-        ::setenv("QVO_BRAMIX", folder.c_str(), 1);
-        ResetInstallDirCache();
-    }
-    ~InstallDirAt() { ::unsetenv("QVO_BRAMIX"), ResetInstallDirCache(); }
-};
+// Each test in a fresh installation folder (with its datum folder), `dir`.
+class ProjectMode : public SuiteFolderTest {};
 
-TEST(ProjectMode, OneHandlePerDefinitionReadAgainWhenNamed) {
-    TempDir dir;
+TEST_F(ProjectMode, OneHandlePerDefinitionReadAgainWhenNamed) {
     const std::string ini = dir.write("h.ini", kHarbour), csv = dir.write("s.csv", kit::Survey(20));
     const int32_t before = LiveHandleCount();
     {
@@ -85,9 +76,7 @@ TEST(ProjectMode, OneHandlePerDefinitionReadAgainWhenNamed) {
     EXPECT_EQ(LiveHandleCount(), before);
 }
 
-TEST(ProjectMode, TestOpenLeavesNoHandleWhateverItsOutcome) {
-    TempDir dir;
-    const InstallDirAt install(dir.path());
+TEST_F(ProjectMode, TestOpenLeavesNoHandleWhateverItsOutcome) {
     const int32_t before = LiveHandleCount();
     const struct { std::string path; bool ok; std::string text; } cases[] = {
         {dir.write("good.ini", kHarbour), true, ""},
@@ -108,8 +97,7 @@ TEST(ProjectMode, TestOpenLeavesNoHandleWhateverItsOutcome) {
 }
 
 // Each record reports it with the file, the line and the reason; it is opened again when back.
-TEST(ProjectMode, VanishedDefinitionIsTriedAgainAtEveryPosition) {
-    TempDir dir;
+TEST_F(ProjectMode, VanishedDefinitionIsTriedAgainAtEveryPosition) {
     const std::string ini = dir.write("h.ini", kHarbour);
     kit::Wired<kit::Peer> w;
     ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
@@ -128,8 +116,7 @@ TEST(ProjectMode, VanishedDefinitionIsTriedAgainAtEveryPosition) {
     EXPECT_NE(w.c.Handle(), nullptr);
 }
 
-TEST(ProjectMode, PathsOfMoreThan255CharactersOrWithANulAreRefused) {
-    TempDir dir;
+TEST_F(ProjectMode, PathsOfMoreThan255CharactersOrWithANulAreRefused) {
     fs::path folder = dir.path();
     while (folder.string().size() < 249) folder /= std::string(std::min<size_t>(50, 248 - folder.string().size()), 'f');
     fs::create_directories(folder);
@@ -150,12 +137,9 @@ TEST(ProjectMode, PathsOfMoreThan255CharactersOrWithANulAreRefused) {
     EXPECT_EQ(n.Handle(), nullptr);
 }
 
-TEST(ProjectMode, DatumShiftThatCannotBeAppliedIsReported) {
+TEST_F(ProjectMode, DatumShiftThatCannotBeAppliedIsReported) {
     // Nodes that hold no number: the position would otherwise be projected unshifted.
-    TempDir dir;
-    const InstallDirAt install(dir.path());
-    WriteGridFile((dir.path() / "datum" / "nan.grd").string(), 24, 7, 3, -120.0f, 0.25f, 30.0f, 1.0f,
-                  [](int, int, int) { return std::numeric_limits<float>::quiet_NaN(); });
+    WriteConstantGrid("nan.grd", std::vector<float>(3, std::numeric_limits<float>::quiet_NaN()));
     kit::Wired<kit::Peer> w;
     ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(dir.write("nan.ini", kHarbour + "DynDatum=nan.grd\r\n")), S_OK);
     EXPECT_EQ(Project(w.c).status, E_FAIL);
@@ -164,7 +148,7 @@ TEST(ProjectMode, DatumShiftThatCannotBeAppliedIsReported) {
 }
 
 // A whole file of 60 positions (whole seconds) against PROJ; records keep two decimals.
-TEST(ProjectMode, WholeFileMatchesProjPipeline) {
+TEST_F(ProjectMode, WholeFileMatchesProjPipeline) {
     auto dms = [](long sec, const char* hemi) {
         return std::string(hemi) + " " + std::to_string(sec / 3600) + "\xC2\xB0" + std::to_string(sec / 60 % 60) +
                "\xE2\x80\xB2" + std::to_string(sec % 60) + "\xE2\x80\xB3";
@@ -173,7 +157,6 @@ TEST(ProjectMode, WholeFileMatchesProjPipeline) {
     for (int i = 0; i < 60; ++i)  // 32.60 N + 0.02 deg steps, 117.30 W + 0.05 deg steps
         csv += ",,8.00,8.45,,,,,,,,,,,,0.00,,,,,,,,,,,,,,,," + dms(117360 + i % 10 * 72, "N") + "," +
                dms(422280 - i / 10 * 180, "W") + ",,06/12/2026,09:30:00.00,1,,1.20,\r\n";
-    TempDir dir;
     kit::Wired<> w;
     ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(dir.write("p.ini", kHarbour)), S_OK);
     ASSERT_EQ(kit::Convert(w.c, dir.write("w.csv", csv)).result, S_OK);
