@@ -39,22 +39,14 @@ std::vector<Case> ReadCases() {
     std::vector<Case> cases;
     for (const auto& entry : fs::directory_iterator(kCases)) {
         if (entry.path().extension() != ".case") continue;
-        Case c{entry.path().stem().string(), {}};
+        Case& c = cases.emplace_back(Case{entry.path().stem().string(), {}});
         std::ifstream in(entry.path());
-        for (std::string line; std::getline(in, line);) {
-            const auto eq = line.find(" = ");
-            if (!line.starts_with("#") && eq != std::string::npos) c.keys.emplace(line.substr(0, eq), line.substr(eq + 3));
-        }
-        cases.push_back(std::move(c));
+        for (std::string line; std::getline(in, line);)
+            if (const auto eq = line.find(" = "); !line.starts_with("#") && eq != std::string::npos)
+                c.keys.emplace(line.substr(0, eq), line.substr(eq + 3));
     }
     std::sort(cases.begin(), cases.end(), [](const Case& a, const Case& b) { return a.name < b.name; });
     return cases;
-}
-
-std::string Expand(std::string text, const std::string& csv) {
-    for (auto at = text.find("{csv}"); at != std::string::npos; at = text.find("{csv}", at + csv.size()))
-        text.replace(at, 5, csv);
-    return text;
 }
 
 class ConverterCases : public testing::TestWithParam<Case> {};
@@ -62,46 +54,46 @@ class ConverterCases : public testing::TestWithParam<Case> {};
 TEST_P(ConverterCases, ConvertsAsRecorded) {
     const Case& k = GetParam();
     TempDir dir;
-    const std::string csv = dir.file(k.name + ".csv");
+    const std::string csv = dir.file(k.name + ".csv"), edt = EdtPathForInput(csv);
+    auto expand = [&](std::string text) {
+        for (auto at = text.find("{csv}"); at != std::string::npos; at = text.find("{csv}", at)) text.replace(at, 5, csv);
+        return text;
+    };
     fs::copy_file(kCases / (k.name + ".in"), csv);
-    kit::Wired<> w;
-    ASSERT_EQ(w.c.put_EllipsoidToUse(std::stol(k.Get("ellipsoid", "23"))), S_OK);
     const std::string ini = k.keys.count("definition") ? (kCases / k.Get("definition")).string() : "";
-    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    auto convert = [&](kit::Wired<>& w) {
+        EXPECT_EQ(w.c.put_EllipsoidToUse(std::stol(k.Get("ellipsoid", "23"))), S_OK);
+        EXPECT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
+        w.rec.errors.clear();
+        return kit::Convert(w.c, csv);
+    };
+    kit::Wired<> w;
     ASSERT_EQ(kit::Convert(w.c, dir.write("before.csv", kit::Survey(2))).result, S_OK);
-    w.rec.errors.clear();
-    const kit::Outcome r = kit::Convert(w.c, csv);
-
+    const kit::Outcome r = convert(w);
     EXPECT_EQ(r.result, k.Get("result", "ok") == "ok" ? S_OK : E_FAIL) << r.error;
     EXPECT_EQ(r.records, std::stoi(k.Get("records", "0")));
     EXPECT_EQ(r.skipped, std::stoi(k.Get("skipped", "0")));
-    EXPECT_EQ(r.warning, Expand(k.Get("warning"), csv));
-    const auto [from, to] = k.keys.equal_range("error");
+    EXPECT_EQ(r.warning, expand(k.Get("warning")));
     std::vector<std::string> want;
-    for (auto it = from; it != to; ++it) want.push_back(Expand(it->second, csv));
+    for (auto [it, to] = k.keys.equal_range("error"); it != to; ++it) want.push_back(expand(it->second));
     const auto& got = w.rec.errors;
     EXPECT_EQ(got.size(), std::stoul(k.Get("errors", std::to_string(want.size()))));
     EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + std::min(got.size(), want.size())), want);
     if (k.keys.count("last_error") && !got.empty()) {
-        EXPECT_EQ(got.back(), Expand(k.Get("last_error"), csv));
+        EXPECT_EQ(got.back(), expand(k.Get("last_error")));
     }
-
-    const std::string edt = kit::EdtPathFor(csv);
-    const std::string golden = k.Get("edt", k.name + ".EDT");
+    const std::string golden = k.Get("edt", k.name + ".EDT"), bytes = TempDir::read(edt);
     if (golden == "none") {
         EXPECT_FALSE(fs::exists(edt));
     } else if (std::getenv("ZELTO_UPDATE_GOLDEN")) {
         fs::copy_file(edt, kCases / golden, fs::copy_options::overwrite_existing);
         for (const auto& e : got) std::cout << "error = " << e << "\n";
     } else {
-        const std::string bytes = TempDir::read(edt);
         EXPECT_EQ(kit::ReadEdt(bytes).problem, "");
         EXPECT_TRUE(bytes == TempDir::read((kCases / golden).string())) << "differs from " << golden;
         if (std::setlocale(LC_ALL, "de_DE.UTF-8")) {
             kit::Wired<> again;
-            again.c.put_EllipsoidToUse(std::stol(k.Get("ellipsoid", "23")));
-            again.c.put_BraMixStatePlaneIniFile(ini);
-            kit::Convert(again.c, csv);
+            convert(again);
             std::setlocale(LC_ALL, "C");
             EXPECT_TRUE(TempDir::read(edt) == bytes) << "another locale, other bytes";
         }

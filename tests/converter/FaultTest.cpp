@@ -1,6 +1,6 @@
 // Failure injection: a disk that fills up, folders and inputs that cannot be read or
 // written, special files, read errors part-way, inputs that change under the
-// converter, over-long names and lines, binary garbage. Each ends in a clear error or
+// converter, over-long names and lines, the fuzz corpus. Each ends in a clear error or
 // a well-formed .EDT, and nothing but the .EDT (or nothing at all) is left.
 #include "ConverterTestKit.h"
 
@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <random>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -28,7 +27,7 @@ using Names = std::set<std::string>;
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit rl{limit, limit};
     if (setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(10);
-    kit::ExitWhenConversionFails(csv, "Failed to write record to file. " + kit::EdtPathFor(csv) + ": File too large");
+    kit::ExitWhenConversionFails(csv, "Failed to write record to file. " + EdtPathForInput(csv) + ": File too large");
 }
 
 // A stream whose reads fail with EIO from byte `failAt` on, as a bad sector does.
@@ -38,20 +37,16 @@ struct FailingSource {
 } gSource;
 
 std::FILE* OpenFailing(const char*) {
-    gSource.pos = 0;
-    auto read = [](void* cookie, char* buf, std::size_t size) -> ssize_t {
-        auto* s = static_cast<FailingSource*>(cookie);
-        if (s->pos >= s->failAt) return errno = EIO, -1;
-        const std::size_t n = std::min({size, std::size_t{512}, s->failAt - s->pos, s->bytes.size() - s->pos});
-        s->bytes.copy(buf, n, s->pos);
-        s->pos += n;
+    auto read = [](void*, char* buf, std::size_t size) -> ssize_t {
+        if (gSource.pos >= gSource.failAt) return errno = EIO, -1;
+        const std::size_t n = std::min({size, std::size_t{512}, gSource.failAt - gSource.pos, gSource.bytes.size() - gSource.pos});
+        gSource.pos += gSource.bytes.copy(buf, n, gSource.pos);
         return static_cast<ssize_t>(n);
     };
-    auto seek = [](void* cookie, off64_t* offset, int whence) {
-        if (whence != SEEK_SET || *offset < 0) return -1;
-        static_cast<FailingSource*>(cookie)->pos = static_cast<std::size_t>(*offset);
-        return 0;
+    auto seek = [](void*, off64_t* offset, int whence) {
+        return whence != SEEK_SET || *offset < 0 ? -1 : (gSource.pos = static_cast<std::size_t>(*offset), 0);
     };
+    gSource.pos = 0;
     return fopencookie(&gSource, "rb", cookie_io_functions_t{read, nullptr, seek, nullptr});
 }
 
@@ -127,8 +122,7 @@ TEST(Fault, ReadErrorAnywhereFailsTheConversion) {
         const kit::Outcome o = kit::Convert(w.c, csv);
         zelto_detail::g_openInputStream = nullptr;
         EXPECT_EQ(o.result, most == 40 ? S_OK : E_FAIL) << failAt;
-        EXPECT_EQ(o.error, most == 40 ? "" : "Failed to parse CSV file. " + csv + ": Input/output error");
-        EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), most == 40 ? 0 : 1);
+        EXPECT_EQ(w.rec.errors, std::vector<std::string>(most != 40, "Failed to parse CSV file. " + csv + ": Input/output error"));
         EXPECT_LE(o.records, most);
         EXPECT_GE(o.records, std::min(most, 1));
         EXPECT_TRUE(kit::NoTemporaryLeft(dir));
@@ -172,45 +166,17 @@ TEST(Fault, InputChangedUnderTheConverter) {
     }
 }
 
-TEST(Fault, DefinitionReplacedByAFolderReportsEveryRecord) {
-    TempDir dir;
-    const std::string ini = dir.write("harbour.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\n"
-                                                     "Flattening=294.9786982\nScaleFactor=0.9996\nCentralMeridian=-117\n");
-    kit::Wired<> w;
-    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
-    fs::remove(ini);
-    fs::create_directory(ini);
-    const kit::Outcome r = kit::Convert(w.c, dir.write("s.csv", Survey(50)));
-    EXPECT_EQ(r.records, 50);
-    EXPECT_TRUE(r.error.starts_with("Bad Bramix Geodesy. " + dir.file("s.csv") + " line 51: N 32")) << r.error;
-    EXPECT_TRUE(r.error.ends_with(": " + ini + ": Is a directory")) << r.error;
-    EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 50);
-    EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("s.EDT"))).records[49].substr(0, 3), ",,,");
-}
-
-// Sizes that a case file should not hold: 5 MB lines and 200 kB of binary garbage.
-TEST(Fault, HugeLinesAndGarbageGiveWellFormedRecords) {
+// Lines of 5 MB, which a case file should not hold (binary garbage is the garbage case).
+TEST(Fault, HugeLinesGiveWellFormedRecords) {
     TempDir dir;
     const std::string big(5u << 20, '9');
     kit::Wired<> w;
     const std::string line = std::string(31, ',') + "N " + big + ",E 1,," + big + "," + big + ",";
-    kit::Outcome r = kit::Convert(w.c, dir.write("big.csv", "titles\n,," + big + ",1,\n" + line + "\n" + kit::kRecord + "\n"));
-    kit::EdtImage e = kit::ReadEdt(TempDir::read(dir.file("big.EDT")));
+    kit::Convert(w.c, dir.write("big.csv", "titles\n,," + big + ",1,\n" + line + "\n" + kit::kRecord + "\n"));
+    const kit::EdtImage e = kit::ReadEdt(TempDir::read(dir.file("big.EDT")));
     ASSERT_EQ(e.records.size(), 3u);
     EXPECT_EQ(kit::Field(e.records[0], 5), "inf");
     EXPECT_EQ(e.records[2], kit::kRecordText);
-    std::mt19937 rng(4711);
-    const char favoured[] = {',', ',', ',', '\n', '\r', '"', ':', '\xC2', '\xE2', '\xB0', '\0', '5', '.', 'N'};
-    std::string bytes;
-    for (int i = 0; i < 200000; ++i) {
-        const auto v = static_cast<unsigned>(rng());
-        bytes += (v & 1) ? favoured[(v >> 1) % sizeof favoured] : static_cast<char>(v >> 8);
-    }
-    r = kit::Convert(w.c, dir.write("garbage.csv", bytes));
-    EXPECT_EQ(r.result, S_OK) << r.error;
-    e = kit::ReadEdt(TempDir::read(dir.file("garbage.EDT")));
-    EXPECT_EQ(e.problem, "");
-    EXPECT_EQ(static_cast<int>(e.records.size()), r.records);
 }
 
 // The fuzz corpora's inputs (whole files, and single lines after a title line) convert

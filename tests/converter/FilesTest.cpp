@@ -1,21 +1,45 @@
-// Where the .EDT goes and what it replaces: names beside the input, never the input
-// itself, an existing file replaced whole with its permissions, a link kept; and one
-// converter object over several files.
+// Files in and out: the reader's lines wherever its 256 KiB blocks end; the .EDT beside
+// the input, never the input itself, an existing file replaced whole with its
+// permissions, a link kept; and one converter object over several files.
 #include "ConverterTestKit.h"
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+TEST(LineReader, LinesReadAsTheyStandWhereverTheBlocksEnd) {
+    constexpr std::size_t kBlock = 1 << 18;
+    const std::string a(kBlock - 10, 'a'), b(40, 'b'), l(2 * kBlock + 123, 'l'), c(kBlock - 1, 'c'), d(kBlock, 'd');
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {a + "\n" + b + "\nc\n", {a, b, "c"}},         // a line across the block's end
+        {"one\r\ntwo\r", {"one", "two\r"}},            // no last line feed, a lone CR kept
+        {"x\n" + l + "\r\ny", {"x", l, "y"}},          // a line longer than two blocks
+        {c + "\r\nnext\r\n", {c, "next"}},             // CR LF split between blocks
+        {d + "\n\n", {d, ""}},                         // LF the first byte of a block
+        {"\n\r\na\0b\n"s, {"", "", "a\0b"s}}};         // blank lines and a NUL
+    const TempDir dir;
+    for (const auto& [bytes, lines] : cases) {
+        CZeltoTextReader reader;
+        ASSERT_TRUE(reader.Open(dir.write("in.csv", bytes)));
+        std::vector<std::string> got, again;
+        for (std::string_view line; reader.ReadLine(line);) got.emplace_back(line);
+        ASSERT_TRUE(reader.Rewind());  // the second pass through the copying overload
+        for (std::string line; reader.ReadLine(line);) again.push_back(line);
+        EXPECT_EQ(got, lines);
+        EXPECT_EQ(again, lines);
+        EXPECT_FALSE(reader.Failed());
+    }
+}
 
 TEST(Files, OutputNamesBesideTheInput) {
-    TempDir dir;
-    fs::create_directory(dir.file("data.old"));
-    for (const auto& [in, out] : {std::pair{"survey.csv", "survey.EDT"}, {"data.old/survey", "data.old/survey.EDT"},
-                                  {"two.dots.csv", "two.dots.EDT"}, {"data.old/a.b.txt", "data.old/a.b.EDT"}}) {
-        EXPECT_EQ(EdtPathForInput(dir.file(in)), dir.file(out));
-    }
-    EXPECT_EQ(EdtPathForInput("survey"), "survey.EDT");
-    EXPECT_EQ(EdtPathForInput("./.hidden"), "./.EDT");
+    for (const auto& [in, out] : {std::pair{"/d/survey.csv", "/d/survey.EDT"}, {"data.old/survey", "data.old/survey.EDT"},
+                                  {"two.dots.csv", "two.dots.EDT"}, {"data.old/a.b.txt", "data.old/a.b.EDT"},
+                                  {"survey", "survey.EDT"}, {"./.hidden", "./.EDT"}})
+        EXPECT_EQ(EdtPathForInput(in), out);
 }
 
 TEST(Files, InputIsNeverItsOwnOutput) {
@@ -28,9 +52,8 @@ TEST(Files, InputIsNeverItsOwnOutput) {
         kit::Wired<> w;
         const kit::Outcome r = kit::Convert(w.c, dir.file(name));
         EXPECT_EQ(r.result, E_FAIL) << name;
-        EXPECT_EQ(r.error, "Failed to open Bramix file. " + EdtPathForInput(dir.file(name)) +
-                               ": the output would replace its own input");
-        EXPECT_EQ(w.rec.Count(WM_CONVERTERERROR), 1);
+        EXPECT_EQ(w.rec.errors, (std::vector<std::string>{"Failed to open Bramix file. " + EdtPathForInput(dir.file(name)) +
+                                                          ": the output would replace its own input"}));
     }
     for (const char* name : {"same.EDT", "Case.edt", "real.csv"}) EXPECT_EQ(TempDir::read(dir.file(name)), survey);
     EXPECT_TRUE(kit::NoTemporaryLeft(dir));
@@ -48,12 +71,14 @@ TEST(Files, AnExistingEdtIsReplacedWholeAndALinkStaysALink) {
     EXPECT_EQ(kit::Listing(dir), (std::set<std::string>{"a.csv", "a.EDT"}));
     dir.write("elsewhere.dat", "old");
     fs::create_symlink(dir.file("elsewhere.dat"), dir.file("b.EDT"));
-    ASSERT_EQ(kit::Convert(w.c, dir.write("b.csv", kit::Survey(3))).result, S_OK);
+    ASSERT_EQ(kit::Convert(w.c, dir.write("b.csv", kit::Survey(3))).records, 3);  // counts per file
     EXPECT_TRUE(fs::is_symlink(dir.file("b.EDT")));
     EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("elsewhere.dat"))).records.size(), 3u);
-    // Progress per record (line ends not counted), counts per file.
-    EXPECT_EQ(w.c.get_CSVRecords(), 3);
-    EXPECT_EQ(w.rec.Count(WM_PERCENTDONE), 5);
-    EXPECT_GT(w.rec.LastPercent(), 90);
-    EXPECT_LT(w.rec.LastPercent(), 100);
+    // Progress per record (line ends not counted), never 100 before the end.
+    std::vector<std::intptr_t> percent;
+    for (const auto& m : w.rec.messages)
+        if (m.id == WM_PERCENTDONE) percent.push_back(m.l);
+    EXPECT_EQ(percent.size(), 5u);
+    EXPECT_GT(percent.back(), 90);
+    EXPECT_LT(percent.back(), 100);
 }

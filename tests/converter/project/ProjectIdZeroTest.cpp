@@ -1,26 +1,20 @@
-// The converter against answers VORTAN never gives for a definition file:
-// a definition without projection (refused with the suite's installation
-// hint) and each of the library's error codes (turned into its text). This
-// program stands in front of the shared library: its own GetGeodesyParams,
-// GetGeodesyError, CreateFileGeodesy and DestroyGeodesy take the converter's
-// calls, pass them on to the library, and report type 0, report a chosen
-// code or count the handles as the test asks.
-#include "TempDir.h"
-#include "ZeltoQvxConverter.h"
+// The converter against answers VORTAN never gives for a definition file: a definition
+// without projection (refused with the installation hint), a failing parameter read and
+// each of the library's error codes. This program stands in front of the shared library:
+// its own GetGeodesyParams, GetGeodesyError, CreateFileGeodesy and DestroyGeodesy take
+// the converter's calls, pass them on, and report type 0, a chosen code or a failure,
+// and count the handles.
+#include "ConverterTestKit.h"
 #include "vortan.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
-#include <string>
-
 namespace {
 
-bool gReportTypeZero = false;
-bool gChosenCode = false;
+enum class Answer { AsIs, TypeZero, ParamsFail, ChosenCode } gAnswer = Answer::AsIs;
 int32_t gCode = 0;
-bool gFailParams = false;
 int gOpen = 0;
 
 template <typename F>
@@ -35,29 +29,26 @@ extern "C" {
 GEODESY CreateFileGeodesy(const char* file, const char* section) {
     static auto real = Next<GEODESY (*)(const char*, const char*)>("CreateFileGeodesy");
     GEODESY h = real(file, section);
-    if (h != nullptr) ++gOpen;
+    gOpen += h != nullptr;
     return h;
 }
 
 int32_t DestroyGeodesy(GEODESY h) {
     static auto real = Next<int32_t (*)(GEODESY)>("DestroyGeodesy");
-    if (h != nullptr) --gOpen;
+    gOpen -= h != nullptr;
     return real(h);
 }
 
 int32_t GetGeodesyError(void) {
     static auto real = Next<int32_t (*)()>("GetGeodesyError");
-    return gChosenCode ? gCode : real();
+    return gAnswer == Answer::ChosenCode ? gCode : real();
 }
 
 int32_t GetGeodesyParams(GEODESY h, GeodesyParams* params, char* ellipsoidName, char* projectionName) {
     static auto real = Next<int32_t (*)(GEODESY, GeodesyParams*, char*, char*)>("GetGeodesyParams");
-    if (gFailParams) {
-        // The library's null-handle answer: 0 with error 2 left for the caller.
-        return real(nullptr, params, ellipsoidName, projectionName);
-    }
-    const int32_t ok = real(h, params, ellipsoidName, projectionName);
-    if (ok != 0 && gReportTypeZero) params->projection = 0;
+    // A failing read is the library's null-handle answer: 0, error 2 left for the caller.
+    const int32_t ok = real(gAnswer == Answer::ParamsFail ? nullptr : h, params, ellipsoidName, projectionName);
+    if (ok != 0 && gAnswer == Answer::TypeZero) params->projection = 0;
     return ok;
 }
 
@@ -65,51 +56,23 @@ int32_t GetGeodesyParams(GEODESY h, GeodesyParams* params, char* ellipsoidName, 
 
 namespace {
 
-const char kHarbour[] =
-    "[Geodesy]\nProjection=UTM\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9996\n"
-    "CentralMeridian=-117\nFalseEasting=500000\n";
-
-class Recorder : public CConverterMessageWnd {
-public:
-    void Post(unsigned int message, std::uintptr_t, std::intptr_t) noexcept override {
-        if (message == WM_CONVERTERERROR) ++errors;
-    }
-    int errors = 0;
-};
-
-TEST(ProjectIdZero, RefusedWithTheInstallationHintAndNoHandleLeft) {
+TEST(ProjectIdZero, RefusedWithTheInstallationHintOrTheLibraryTextAndNoHandleLeft) {
     ASSERT_NE(Next<void*>("GetGeodesyParams"), nullptr) << "the shared geodesy library is not loaded";
     TempDir dir;
-    const std::string ini = dir.write("h.ini", kHarbour);
-    Recorder rec;
-    CZeltoQvxConverter c;
-    c.put_AppMessageWnd(&rec);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    const std::string ini = dir.write("h.ini", TempDir::read(ZELTO_CONVERTER_CASES "/harbour.geodesy"));
+    kit::Wired<kit::Peer> w;
+    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
     EXPECT_EQ(gOpen, 0);
-
-    gReportTypeZero = true;
-    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(ini), E_FAIL);
-    gReportTypeZero = false;
-    std::string text;
-    c.GetLastError(text);
-    EXPECT_EQ(text, "Trying to open file:" + ini +
-                        "\nBramix Project ID is 0, Bramix must be installed and the converter run in the Bramix "
-                        "directory.");
-    EXPECT_EQ(rec.errors, 1);
-    EXPECT_EQ(gOpen, 0);
-}
-
-TEST(ProjectIdZero, FailingParameterReadGivesTheLibraryText) {
-    TempDir dir;
-    const std::string ini = dir.write("h.ini", kHarbour);
-    CZeltoQvxConverter c;
-    gFailParams = true;
-    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(ini), E_FAIL);
-    gFailParams = false;
-    std::string text;
-    c.GetLastError(text);
-    EXPECT_EQ(text, "Trying to open file:" + ini + "\nInvalid geodesy handle");
-    EXPECT_EQ(gOpen, 0);
+    for (const Answer a : {Answer::TypeZero, Answer::ParamsFail}) {
+        gAnswer = a;
+        EXPECT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), E_FAIL);
+        gAnswer = Answer::AsIs;
+        EXPECT_EQ(gOpen, 0);
+    }
+    EXPECT_EQ(w.rec.errors, (std::vector<std::string>{
+                                "Trying to open file:" + ini + "\nBramix Project ID is 0, Bramix must be installed and "
+                                                               "the converter run in the Bramix directory.",
+                                "Trying to open file:" + ini + "\nInvalid geodesy handle"}));
 }
 
 class Peer : public CZeltoQvxConverter {
@@ -120,19 +83,14 @@ public:
 // The texts come from the table the vortan command shares (its cases pin them); here only
 // that a code reaches its text and that a code outside the table changes nothing.
 TEST(LibraryCodeTexts, CodeToTextAndUnknownCodes) {
-    gChosenCode = true;
-    gCode = 6;
-    std::string text = "before";
-    Peer::BramixGeodesyErrorString(text);
-    EXPECT_EQ(text, "Singularity");
-    // Any other code leaves the text as it was.
-    for (int32_t code : {13, 100, -1}) {
+    gAnswer = Answer::ChosenCode;
+    for (const auto& [code, want] : {std::pair{6, "Singularity"}, {13, "before"}, {100, "before"}, {-1, "before"}}) {
         gCode = code;
-        text = "before";
+        std::string text = "before";
         Peer::BramixGeodesyErrorString(text);
-        EXPECT_EQ(text, "before") << code;
+        EXPECT_EQ(text, want) << code;
     }
-    gChosenCode = false;
+    gAnswer = Answer::AsIs;
 }
 
 }  // namespace

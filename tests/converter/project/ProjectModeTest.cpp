@@ -1,99 +1,179 @@
 // The converter with a project's geodesy definition: one conversion handle per
-// definition, and a whole file against a PROJ pipeline of the same datum shift and
-// projection (the live comparison; the test-open's messages are in the cases tests,
-// the zelto2edt cases and the dialog tests).
+// definition, read again whenever it is named; the test-open on every outcome; a
+// definition that vanishes, paths too long or holding a NUL, a shift that cannot be
+// applied; and a whole file against a PROJ pipeline of the same datum shift and
+// projection (the live comparison). Whole files through a definition are converter
+// cases (tests/data/converter/project_*).
+#include "ConverterTestKit.h"
 #include "GeodesyHandle.h"
-#include "ProjectModeSupport.h"
+#include "ProjOracle.h"
+#include "SuiteFolderTest.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <cmath>
+#include <limits>
 
 namespace {
 
-using Peer = ProjectModePeer;
+namespace fs = std::filesystem;
 
-// The harbour project: UTM 11 N on Clarke 1866, WGS-84 shifted by a mean
-// translation before projecting; the file opens with a comment line.
-const std::string kHarbour = std::string("; harbour\r\n") + kHarbourGeodesy;
+// UTM 11 N on Clarke 1866 with the mean NAD 27 translation; opens with a comment line.
+const std::string kHarbour = TempDir::read(ZELTO_CONVERTER_CASES "/harbour.geodesy");
 
-// The same geodesy on another zone: a converter still holding the first
-// handle would give zone 11 eastings.
-const char kZone10[] =
-    "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\nScaleFactor=0.9996\n"
-    "CentralMeridian=-123\nFalseEasting=500000\nDeltaX=8\nDeltaY=-160\nDeltaZ=-176\n";
+// Easting and northing of a position (degrees) through the converter; status of the call.
+struct Projected {
+    long status;
+    double easting, northing;
+};
+Projected Project(kit::Peer& c, double lat = 32.7, double lon = -117.2) {
+    double n = lat, e = lon;
+    const long status = c.ConvertPosition(n, e);
+    return {status, e, n};
+}
 
-TEST(ProjectMode, OneHandleServesEveryRecordAndTheDestructorReleasesIt) {
-    TempDir dir;
-    const std::string ini = dir.write("h.ini", kHarbour);
-    std::vector<std::pair<double, double>> points;
-    for (int i = 0; i < 20; ++i) points.emplace_back(32.70 + i * 1e-4, -117.18 + i * 1e-4);
-    const std::string path = dir.write("s.csv", SurveyCsv(points));
+// Each test in a fresh installation folder (with its datum folder), `dir`.
+class ProjectMode : public SuiteFolderTest {};
+
+TEST_F(ProjectMode, OneHandlePerDefinitionReadAgainWhenNamed) {
+    const std::string ini = dir.write("h.ini", kHarbour), csv = dir.write("s.csv", kit::Survey(20));
     const int32_t before = LiveHandleCount();
     {
-        MessageRecorder rec;
-        Peer c;
-        c.put_AppMessageWnd(&rec);
-        ASSERT_NO_FATAL_FAILURE(ConvertWithDefinition(c, ini, path));
-        EXPECT_EQ(rec.Count(WM_CONVERTERERROR), 0);
+        kit::Wired<kit::Peer> w;
+        ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
+        EXPECT_EQ(w.c.Handle(), nullptr);  // the test-open keeps none
+        ASSERT_EQ(kit::Convert(w.c, csv).records, 20);
+        const GEODESY first = w.c.Handle();
+        ASSERT_EQ(kit::Convert(w.c, csv).result, S_OK);
+        EXPECT_EQ(w.c.Handle(), first);
         EXPECT_EQ(LiveHandleCount(), before + 1);
-        GEODESY first = c.Handle();
-        ASSERT_NE(first, nullptr);
-        // A second run of the same object keeps the handle.
-        ASSERT_EQ(c.ReadZeltoFile(path), S_OK);
-        ASSERT_EQ(c.WriteQVXFile(""), S_OK);
-        EXPECT_EQ(c.Handle(), first);
-        EXPECT_EQ(LiveHandleCount(), before + 1);
-        // Naming the file again (the dialog does so at every Convert) lets
-        // the next run read it as it is now: one handle again, never two.
-        ASSERT_EQ(c.put_BraMixStatePlaneIniFile(ini), S_OK);
-        EXPECT_EQ(c.Handle(), nullptr);
+        const Projected p0 = Project(w.c);
+        EXPECT_NEAR(p0.easting, 481000, 3000);
+        // Corrected and named again (the dialog names it at every Convert): read again.
+        std::string edited = kHarbour;
+        dir.write("h.ini", edited.replace(edited.find("FalseEasting=500000"), 19, "FalseEasting=400000"));
+        ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
         EXPECT_EQ(LiveHandleCount(), before);
-        ASSERT_EQ(c.ReadZeltoFile(path), S_OK);
-        ASSERT_EQ(c.WriteQVXFile(""), S_OK);
-        EXPECT_NE(c.Handle(), nullptr);
-        EXPECT_EQ(LiveHandleCount(), before + 1);
+        EXPECT_NEAR(p0.easting - Project(w.c).easting, 100000.0, 1e-6);
+        EXPECT_EQ(w.rec.errors, (std::vector<std::string>{}));
+        // A failed test keeps the definition and the handle in use.
+        const GEODESY h = w.c.Handle();
+        EXPECT_EQ(w.c.put_BraMixStatePlaneIniFile(dir.file("absent.ini")), E_FAIL);
+        EXPECT_EQ(w.c.Handle(), h);
+        EXPECT_NEAR(p0.easting - Project(w.c).easting, 100000.0, 1e-6);
+        // No definition: standard UTM again, as a converter that never had one.
+        ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(""), S_OK);
+        EXPECT_EQ(w.c.Handle(), nullptr);
+        EXPECT_EQ(LiveHandleCount(), before);
+        kit::Peer standard;
+        const Projected p1 = Project(w.c), p2 = Project(standard);
+        EXPECT_EQ(p1.easting, p2.easting);
+        EXPECT_EQ(p1.northing, p2.northing);
+        EXPECT_GT(std::hypot(p0.easting - p1.easting, p0.northing - p1.northing), 50.0);  // WGS-84 vs NAD 27
+        ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
+        EXPECT_EQ(Project(w.c).status, S_OK);
     }
     EXPECT_EQ(LiveHandleCount(), before);
 }
 
-TEST(ProjectMode, AnotherDefinitionOpensANewHandle) {
-    TempDir dir;
-    const std::string zone11 = dir.write("z11.ini", kHarbour);
-    const std::string zone10 = dir.write("z10.ini", kZone10);
+TEST_F(ProjectMode, TestOpenLeavesNoHandleWhateverItsOutcome) {
     const int32_t before = LiveHandleCount();
-    Peer c;
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(zone11), S_OK);
-    Projected p = Project(c, 32.71, -117.17);
-    ASSERT_EQ(p.status, S_OK);
-    EXPECT_NEAR(p.easting, 484000, 3000);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(zone10), S_OK);
-    EXPECT_EQ(LiveHandleCount(), before);  // the zone 11 handle is released
-    p = Project(c, 32.71, -117.17);
-    ASSERT_EQ(p.status, S_OK);
-    EXPECT_GT(p.easting, 1000000);  // zone 10 is 6 degrees to the west
-    EXPECT_EQ(LiveHandleCount(), before + 1);
-    // Standard UTM and back: again a handle for the file named.
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(""), S_OK);
-    EXPECT_EQ(LiveHandleCount(), before);
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(zone11), S_OK);
-    p = Project(c, 32.71, -117.17);
-    ASSERT_EQ(p.status, S_OK);
-    EXPECT_NEAR(p.easting, 484000, 3000);
+    const struct { std::string path; bool ok; std::string text; } cases[] = {
+        {dir.write("good.ini", kHarbour), true, ""},
+        {dir.write("flat.ini", "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378137\n"), false, "Invalid ellipsoid flattening"},
+        {dir.write("geoid.ini", kHarbour + "Geoid=absent.geo\r\nOrthoHCorr=3\r\n"), true, ""},  // a usable handle
+        {dir.write("grid.ini", kHarbour + "DynDatum=absent.grd\r\n"), false, "Unknown"},
+        {dir.file("absent.ini"), false, "No such file or directory"},
+        {dir.path(), false, "Is a directory"},
+        {"", true, ""}};
+    for (const auto& k : cases) {
+        std::string text = k.path;
+        EXPECT_EQ(kit::Peer::TestBramixGeodesy(text), k.ok) << k.path;
+        if (!k.ok) {
+            EXPECT_EQ(text, k.text);
+        }
+        EXPECT_EQ(LiveHandleCount(), before) << k.path;
+    }
 }
 
-TEST(ProjectMode, WholeFileMatchesProjPipeline) {
-    std::vector<std::pair<double, double>> points;
-    for (int i = 0; i < 60; ++i) points.emplace_back(32.60 + (i % 10) * 0.02, -117.30 + (i / 10) * 0.05);
-    // The CSV holds seconds to 4 decimals: what the converter read; the
-    // record keeps 2 decimals.
-    ExpectFileMatchesProj(
-        kHarbour,
+// Each record reports it with the file, the line and the reason; it is opened again when back.
+TEST_F(ProjectMode, VanishedDefinitionIsTriedAgainAtEveryPosition) {
+    const std::string ini = dir.write("h.ini", kHarbour);
+    kit::Wired<kit::Peer> w;
+    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(ini), S_OK);
+    fs::rename(ini, ini + ".away");
+    const std::string csv = dir.write("s.csv", kit::Survey(3));
+    EXPECT_EQ(kit::Convert(w.c, csv).records, 3);  // every record written, without a position
+    EXPECT_EQ(kit::ReadEdt(TempDir::read(dir.file("s.EDT"))).records[2].substr(0, 3), ",,,");
+    ASSERT_EQ(w.rec.errors.size(), 3u);
+    EXPECT_TRUE(w.rec.errors[2].starts_with("Bad Bramix Geodesy. " + csv + " line 4: N 32")) << w.rec.errors[2];
+    EXPECT_TRUE(w.rec.errors[2].ends_with(": " + ini + ": No such file or directory")) << w.rec.errors[2];
+    EXPECT_EQ(Project(w.c).status, E_FAIL);
+    EXPECT_EQ(w.c.LastError(), "Bad Bramix Geodesy.");
+    EXPECT_EQ(w.c.Handle(), nullptr);
+    fs::rename(ini + ".away", ini);
+    EXPECT_NEAR(Project(w.c).easting, 481000, 3000);
+    EXPECT_NE(w.c.Handle(), nullptr);
+}
+
+TEST_F(ProjectMode, PathsOfMoreThan255CharactersOrWithANulAreRefused) {
+    fs::path folder = dir.path();
+    while (folder.string().size() < 249) folder /= std::string(std::min<size_t>(50, 248 - folder.string().size()), 'f');
+    fs::create_directories(folder);
+    const std::string path = folder.string() + "/h.ini", longer = folder.string() + "/hx.ini";
+    ASSERT_EQ(path.size(), 255u);
+    dir.write(path, kHarbour), dir.write(longer, kHarbour);
+    kit::Peer c;
+    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(path), S_OK);
+    EXPECT_EQ(Project(c).status, S_OK);
+    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(longer), E_FAIL);
+    EXPECT_EQ(c.LastError(), "Trying to open file:" + longer + "\nPath longer than 255 characters.");
+    // Read up to the NUL, the path would name another file: the one before it.
+    kit::Peer n;
+    const std::string ini = dir.write("h.ini", kHarbour);
+    EXPECT_EQ(n.put_BraMixStatePlaneIniFile(ini + std::string(1, '\0') + ".old"), E_FAIL);
+    EXPECT_EQ(n.LastError(), "Trying to open file:" + ini + "\\0.old\nPath holds a NUL character.");
+    EXPECT_EQ(Project(n).status, S_OK);  // still standard UTM
+    EXPECT_EQ(n.Handle(), nullptr);
+}
+
+TEST_F(ProjectMode, DatumShiftThatCannotBeAppliedIsReported) {
+    // Nodes that hold no number: the position would otherwise be projected unshifted.
+    WriteConstantGrid("nan.grd", std::vector<float>(3, std::numeric_limits<float>::quiet_NaN()));
+    kit::Wired<kit::Peer> w;
+    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(dir.write("nan.ini", kHarbour + "DynDatum=nan.grd\r\n")), S_OK);
+    EXPECT_EQ(Project(w.c).status, E_FAIL);
+    EXPECT_EQ(w.rec.errors, (std::vector<std::string>{"Failed WGS84Conv call."}));
+    EXPECT_EQ(Project(w.c, 40.0).status, S_OK);  // off the grid the stored (no) shift applies
+}
+
+// A whole file of 60 positions (whole seconds) against PROJ; records keep two decimals.
+TEST_F(ProjectMode, WholeFileMatchesProjPipeline) {
+    auto dms = [](long sec, const char* hemi) {
+        return std::string(hemi) + " " + std::to_string(sec / 3600) + "\xC2\xB0" + std::to_string(sec / 60 % 60) +
+               "\xE2\x80\xB2" + std::to_string(sec % 60) + "\xE2\x80\xB3";
+    };
+    std::string csv = "titles\r\n";
+    for (int i = 0; i < 60; ++i)  // 32.60 N + 0.02 deg steps, 117.30 W + 0.05 deg steps
+        csv += ",,8.00,8.45,,,,,,,,,,,,0.00,,,,,,,,,,,,,,,," + dms(117360 + i % 10 * 72, "N") + "," +
+               dms(422280 - i / 10 * 180, "W") + ",,06/12/2026,09:30:00.00,1,,1.20,\r\n";
+    kit::Wired<> w;
+    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(dir.write("p.ini", kHarbour)), S_OK);
+    ASSERT_EQ(kit::Convert(w.c, dir.write("w.csv", csv)).result, S_OK);
+    EXPECT_EQ(w.rec.errors, (std::vector<std::string>{}));
+    const kit::EdtImage edt = kit::ReadEdt(TempDir::read(dir.file("w.EDT")));
+    ASSERT_EQ(edt.records.size(), 60u);
+    const ProjOracle proj(
         "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=8 +y=-160 +z=-176 "
         "+convention=coordinate_frame +step +inv +proj=cart +a=6378206.4 +rf=294.9786982 "
-        "+step +proj=tmerc +a=6378206.4 +rf=294.9786982 +lon_0=-117 +k=0.9996 +x_0=500000",
-        points, 0.01 + 0.005, "worst_metres");
+        "+step +proj=tmerc +a=6378206.4 +rf=294.9786982 +lon_0=-117 +k=0.9996 +x_0=500000");
+    constexpr double kSec = 0.017453292519943295 / 3600;
+    for (int i = 0; i < 60; ++i) {
+        double e = 0, n = 0;
+        ASSERT_TRUE(proj.Forward((117360 + i % 10 * 72) * kSec, -(422280 - i / 10 * 180) * kSec, e, n));
+        EXPECT_NEAR(std::stod(kit::Field(edt.records[i], 2)), e, 0.015) << i;
+        EXPECT_NEAR(std::stod(kit::Field(edt.records[i], 3)), n, 0.015) << i;
+    }
 }
 
 }  // namespace
