@@ -375,6 +375,12 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
     out.Fixed(DecodedFields::kValue38, rec.Value38);
 }
 
+// Sets to zero the fields of a record that DecodeLine and the projection write.
+void ClearDecodedFields(sALL& rec)
+{
+    rec.X = rec.Y = rec.TimeSec = rec.Value2 = rec.Offset3 = rec.Count36 = rec.Value15 = rec.Value38 = 0.0;
+}
+
 // Longest record line: the filled fields, 38 commas, a checksum and the line end.
 constexpr std::size_t kRecordMax = DecodedFields::kSlots * kFixed2Max + 38 + 16;
 
@@ -722,7 +728,11 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         ++lineNumber;
         m_nCharsRead += static_cast<std::uint32_t>(record.size());
         if (!HasContent(record)) { ++m_nSkippedLines; continue; }
-        rec = sALL{};
+        // Each record starts from zeros. Only the fields the decoder and the projection
+        // write can differ from zero (the rest were zeroed with rec and nothing writes
+        // them): resetting those eight is cheaper than clearing all 300 bytes, a
+        // `rep stos` of notable start-up cost on every record.
+        ClearDecodedFields(rec);
         DecodedFields decoded;
         DecodeLine(record, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
         const bool place = IsPlace(decoded, rec);
