@@ -121,11 +121,11 @@ long CZeltoQvxConverter::ConvertPositionProject(double& latNorthing, double& lon
     }
     double lat = latNorthing * kDegToRad;
     double lon = lonEasting * kDegToRad;
-    double height = 0.0;
     // A datum shift that cannot be applied (a grid node that holds no
     // number) would leave the position on WGS-84: projected anyway, the
-    // record would be off by the whole shift without a word.
-    if (WGS84Conv(m_hGeodesy, &lat, &lon, &height) == 0) return ReportRecordError("Failed WGS84Conv call.", LibraryReason());
+    // record would be off by the whole shift without a word. The positions
+    // have no height: the library takes 0 and works none out for a null one.
+    if (WGS84Conv(m_hGeodesy, &lat, &lon, nullptr) == 0) return ReportRecordError("Failed WGS84Conv call.", LibraryReason());
     if (GeoXY(m_hGeodesy, &lonEasting, &latNorthing, lat, lon) != 0) return S_OK;
     return ReportRecordError("Failed GeoXY call.", LibraryReason());
 }

@@ -118,7 +118,7 @@ compare() {
   count=$((count + 1))
   if cmp -s "$work/before/$input.EDT" "$work/after/$input.EDT" && cmp -s "$work/before/out.txt" "$work/after/out.txt" &&
      cmp -s "$work/before/err.txt" "$work/after/err.txt"; then
-    echo "same       $label: $(stat -c %s "$work/after/$input.EDT") bytes, $(cut -d: -f2 < "$work/after/out.txt" | head -1 | tr -d ' ') records, md5 $(md5sum < "$work/after/$input.EDT" | cut -c1-12)"
+    echo "same       $label: $(stat -c %s "$work/after/$input.EDT") bytes, $(head -1 "$work/after/out.txt" | sed 's/^[^:]*: *//'), md5 $(md5sum < "$work/after/$input.EDT" | cut -c1-12)"
   else
     echo "DIFFERENT  $label"; fail=1
     cmp "$work/before/$input.EDT" "$work/after/$input.EDT" | head -1 || true

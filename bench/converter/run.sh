@@ -14,8 +14,12 @@
 # Each figure is the best of RUNS (default 5) wall-clock times (the 5 x RECORDS runs:
 # one); user+system CPU of that run is shown beside it, so that a run slowed by another
 # process on the machine shows. The load average before and after is printed.
+# Before every timed run the dirty pages of the runs before it are written out (`sync`,
+# outside the time; SYNC=0 leaves it out): otherwise the kernel writes the hundreds of MB
+# of earlier runs while a later one is timed, on the core a -j 2 run needs and a -j 1
+# run leaves free, and each .EDT replaced waits for the writing of its pages.
 #
-# Usage: bench/converter/run.sh [RECORDS]   (BUILD_BENCH=build folder, RUNS=count)
+# Usage: bench/converter/run.sh [RECORDS]   (BUILD_BENCH=build folder, RUNS=count, SYNC=0|1)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -53,6 +57,7 @@ best() {
   local b= bc= br=
   for ((r = 0; r < n; ++r)); do
     local t0 t1
+    [[ ${SYNC:-1} == 0 ]] || sync
     t0=$(date +%s%N)
     /usr/bin/time -f '%U %S %M' -o "$work/time" "$@" > /dev/null
     t1=$(date +%s%N)

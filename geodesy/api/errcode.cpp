@@ -5,9 +5,6 @@
 #include <cstring>
 #include <exception>
 
-errcode::errcode(uint32_t c, int16_t s, errfacility* f)
-    : code(c), severity(s), thrown(0), armed(1), facility(f ? f : &GlobalErrorFacility()) {}
-
 errcode::errcode(errcode& other) noexcept
     : code(other.code), severity(other.severity), thrown(0),
       armed(other.thrown ? uint8_t(0) : other.armed), facility(other.facility) {
@@ -42,8 +39,7 @@ void errcode::reportIfArmed() {
     }
 }
 
-errcode::~errcode() noexcept(false) {
-    if (!(armed && code != 0 && severity >= 1)) return;
+void errcode::reportAtEnd() {
     if (std::uncaught_exceptions() > 0) {
         // Throwing now would end the process; the error is still logged.
         armed = 0;

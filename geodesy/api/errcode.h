@@ -14,6 +14,7 @@
 #include <cstdint>
 
 class errfacility;
+errfacility& GlobalErrorFacility();
 
 class errcode {
 public:
@@ -24,7 +25,8 @@ public:
     errfacility* facility;  // who reports it; never null
 
     // Armed, not thrown; a null facility means the library's global one.
-    explicit errcode(uint32_t code = 0, int16_t severity = 0, errfacility* facility = nullptr);
+    explicit errcode(uint32_t c = 0, int16_t s = 0, errfacility* f = nullptr)
+        : code(c), severity(s), thrown(0), armed(1), facility(f ? f : &GlobalErrorFacility()) {}
 
     // "Copy": the new object takes code, severity, facility and armed flag, the
     // source is disarmed; the copy of a thrown error is not armed.
@@ -39,7 +41,11 @@ public:
 
     // Reports the error if it is still armed. While the stack is already
     // unwinding for another exception the report only logs, never throws.
-    ~errcode() noexcept(false);
+    // Every call of the library ends the life of an errcode, nearly always
+    // a success: that test is made here, the report out of line.
+    ~errcode() noexcept(false) {
+        if (armed && code != 0 && severity >= 1) reportAtEnd();
+    }
 
     // Returns the code and disarms: nothing will be reported.
     uint32_t take() noexcept;
@@ -48,6 +54,7 @@ public:
 
 private:
     void reportIfArmed();
+    void reportAtEnd();
 };
 
 class errfacility {

@@ -18,7 +18,7 @@
 #include <new>
 
 namespace vortan_api {
-thread_local int32_t tError = 0;
+thread_local int32_t tError VORTAN_TLS_MODEL = 0;
 }  // namespace vortan_api
 
 namespace {

@@ -35,6 +35,10 @@ Ecef GeoToEcef(const Ellipsoid& ell, double lat, double lon, double h) {
 }
 
 bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double& h) {
+    return EcefToGeo(ell, q, lat, lon, &h);
+}
+
+bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double* h) {
     // A coordinate that is not a finite number never meets the 1e-9 test:
     // refuse it instead of iterating for ever.
     if (!std::isfinite(q.X) || !std::isfinite(q.Y) || !std::isfinite(q.Z)) return false;
@@ -42,7 +46,7 @@ bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, do
     if (p == 0.0) {
         lat = q.Z > 0.0 ? std::asin(1.0) : -std::asin(1.0);
         lon = 0.0;
-        h = std::fabs(q.Z) - (1.0 - ell.f) * ell.a;
+        if (h) *h = std::fabs(q.Z) - (1.0 - ell.f) * ell.a;
         return true;
     }
     double phi = std::atan(q.Z / ((1.0 - ell.e2) * p));
@@ -64,8 +68,15 @@ bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, do
     if (!converged) return false;
     lon = std::atan2(q.Y, q.X);
     lat = next;
-    h = p / std::cos(next) - n;
-    return std::isfinite(lat) && std::isfinite(h);
+    if (!std::isfinite(lat)) return false;
+    // The height needs a cosine and a division. A caller that does not want it still
+    // gets the same answer without them: a finite latitude from the arc tangent is
+    // within pi/2 rounded down, whose cosine is above 6.1e-17, so with p below 1e290
+    // and |n| below 1e300 the height is finite. Beyond those bounds it is worked out.
+    if (h == nullptr && p < 1e290 && std::fabs(n) < 1e300) return true;
+    const double height = p / std::cos(next) - n;
+    if (h) *h = height;
+    return std::isfinite(height);
 }
 
 Ecef HelmertForward(const EllDiffParams& t, const Ecef& p) {
@@ -114,7 +125,8 @@ bool ConvertThroughEcef(const Ellipsoid& from, const Ellipsoid& to, const EllDif
     double height = h ? *h : 0.0;
     const Ecef p = shift(t, GeoToEcef(from, at, height));
     double la = 0.0, lo = 0.0;
-    if (!EcefToGeo(to, p, la, lo, height)) return false;
+    // Without a height to return, none is worked out.
+    if (!EcefToGeo(to, p, la, lo, h ? &height : nullptr)) return false;
     lat = la;
     lon = lo;
     if (h) *h = height;

@@ -43,6 +43,9 @@ Ecef GeoToEcef(const Ellipsoid& ell, const GeoAngles& g, double h);  // the same
 // that is not a finite number or an iteration that does not settle within
 // 100 passes (only on an ellipsoid that is not one).
 bool EcefToGeo(const Ellipsoid& ell, const Ecef& p, double& lat, double& lon, double& h);
+// The same with the height optional: null when the caller does not want it (the
+// latitude, longitude and outcome are the same either way).
+bool EcefToGeo(const Ellipsoid& ell, const Ecef& p, double& lat, double& lon, double* h);
 
 // Forward transformation, source ECEF to target ECEF:
 //   X' = s (X + rz Y - ry Z) + dx, and so on (coordinate-frame convention).
