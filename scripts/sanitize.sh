@@ -23,9 +23,8 @@ export CC="${CC:-gcc}" CXX="${CXX:-g++}"
 tsan_tests=(
   'ConverterCancel\.'                            # tests/converter
   'ConverterThreads\.'
-  'ThreadErrors\.'
+  'ThreadErrors\.'                               # tests/geodesy/api
   'ThreadHandles\.'
-  'HandleFrame\.ErrorCodesArePerThread'          # tests/geodesy/api
   'zelto2edt\.Cases'                             # tests/data/tools, -j N workers
 )
 default_filter="$(IFS='|'; echo "^(${tsan_tests[*]})")"
