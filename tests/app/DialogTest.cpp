@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -80,15 +80,12 @@ protected:
         Button(id)->click();
     }
     // Runs the event loop, as the window would, until done() holds or a limit only a hang reaches.
+    // Only events on this thread change done(), and each wakes the wait.
     static bool SpinUntil(const std::function<bool()>& done)
     {
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] { if (done()) loop.quit(); });
-        poll.start(5);
-        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-        if (!done()) loop.exec();
-        QCoreApplication::processEvents();
+        const QDeadlineTimer limit(100000);
+        QTimer::singleShot(120000, [] {});
+        while (!done() && !limit.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return done();
     }
     bool ConvertAndWait()
@@ -96,15 +93,6 @@ protected:
         Button(106)->click();
         return SpinUntil([&] { return !dlg->IsRunning(); });
     }
-    // The harbour survey's records `times` over, as `name` in the test's folder.
-    std::string WriteLongSurvey(const std::string& name, int times) const
-    {
-        std::ofstream out(work.file(name), std::ios::binary);
-        out << title;
-        for (int i = 0; i < times; ++i) out << records;
-        return work.file(name);
-    }
-
     TempDir settingsDir, work;
     // The bundled harbour survey (300 records, CR LF): its title line and its records.
     const std::string sample = TempDir::read(ZELTO_EXAMPLES "harbour_survey.csv");
@@ -208,11 +196,14 @@ TEST_F(Dialog, RunShowsOutputProgressAndTheFileCount)
 // the file in work early: the survey is long enough (600,000 records) that the stop always
 // lands within it. The part takes the .EDT's place only where there was none; an existing
 // .EDT is never replaced. Either way the file is counted as cancelled, not as converted, and
-// no temporary is left behind; only closing saves the settings.
-TEST_F(Dialog, CancelOrCloseDuringARunNeverReplacesAnExistingEdt)
+// no temporary is left behind; only closing saves the settings. The worker reads the dialog's
+// fields and posts to it: destroying the dialog mid-run waits for it, and saves nothing.
+TEST_F(Dialog, CancelCloseOrDestroyDuringARunNeverReplacesAnExistingEdt)
 {
     constexpr int kTimes = 2000;
-    const std::string csv = WriteLongSurvey("long.csv", kTimes), edt = work.file("long.EDT");
+    std::string survey = title;
+    for (int i = 0; i < kTimes; ++i) survey += records;
+    const std::string csv = work.write("long.csv", survey), edt = work.file("long.EDT");
     const std::string prefix = "long.csv  CSV Records: ";
     for (const bool existing : {false, true}) {
         for (const bool byClose : {false, true}) {
@@ -250,13 +241,9 @@ TEST_F(Dialog, CancelOrCloseDuringARunNeverReplacesAnExistingEdt)
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 2);  // .csv, .EDT
         }
     }
-}
-
-// The worker reads the dialog's fields and posts to it: destroying the dialog mid-run waits
-// for it, and saves nothing (there was no close request).
-TEST_F(Dialog, DestroyingTheDialogMidRunIsSafe)
-{
-    Choose(WriteLongSurvey("long.csv", 300));
+    Store().clear();
+    Open();
+    Choose(csv);
     Button(106)->click();
     EXPECT_TRUE(dlg->IsRunning());
     dlg.reset();
