@@ -3,6 +3,7 @@
 // its worker, Cancel and closing, the counts, the settings and what reaches the converter.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -10,13 +11,11 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
-#include <QRadioButton>
 #include <QSettings>
 #include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -58,7 +57,6 @@ protected:
     // A fresh dialog (a restart), answered by the scripted chooser.
     void Open()
     {
-        dlg.reset();
         dlg = std::make_unique<CZeltoConverterDlg>();
         dlg->SetFileChooser(&chooser);
     }
@@ -81,7 +79,7 @@ protected:
     }
     // Runs the event loop, as the window would, until done() holds or a limit only a hang reaches.
     // Only events on this thread change done(), and each wakes the wait.
-    static bool SpinUntil(const std::function<bool()>& done)
+    static bool SpinUntil(const auto& done)
     {
         const QDeadlineTimer limit(100000);
         QTimer::singleShot(120000, [] {});
@@ -107,7 +105,7 @@ protected:
 TEST_F(Dialog, SettingsDefaultsAndKeptOnlyWhenTheWindowIsClosed)
 {
     EXPECT_EQ(Ellipsoids()->currentText(), "Placeholder");
-    EXPECT_TRUE(qobject_cast<QRadioButton*>(dlg->Control(1000))->isChecked());
+    EXPECT_TRUE(Button(1000)->isChecked());
     EXPECT_EQ(Text(1004), "");
     EXPECT_EQ(dlg->FileType(), 1);
     for (auto [id, enabled] : {std::pair{103, true}, {1002, true}, {106, false}, {116, false}, {1005, false}})
@@ -130,7 +128,7 @@ TEST_F(Dialog, SettingsDefaultsAndKeptOnlyWhenTheWindowIsClosed)
     EXPECT_EQ(Store().childGroups(), QStringList{"Properties"});
     Open();
     EXPECT_EQ(Ellipsoids()->currentText(), "Clarke 1866");
-    EXPECT_TRUE(qobject_cast<QRadioButton*>(dlg->Control(1001))->isChecked());
+    EXPECT_TRUE(Button(1001)->isChecked());
     EXPECT_EQ(Text(1004).toStdString(), ini);
     EXPECT_EQ(dlg->FileType(), 0);
     EXPECT_EQ(dlg->FilterIndex(), 1);
@@ -205,41 +203,40 @@ TEST_F(Dialog, CancelCloseOrDestroyDuringARunNeverReplacesAnExistingEdt)
     for (int i = 0; i < kTimes; ++i) survey += records;
     const std::string csv = work.write("long.csv", survey), edt = work.file("long.EDT");
     const std::string prefix = "long.csv  CSV Records: ";
-    for (const bool existing : {false, true}) {
-        for (const bool byClose : {false, true}) {
-            SCOPED_TRACE(std::string(existing ? "existing .EDT, " : "no .EDT, ") + (byClose ? "close" : "Cancel"));
-            std::filesystem::remove(edt);
-            Store().clear();
-            if (existing) work.write("long.EDT", "the earlier conversion");
-            Open();
-            Choose(csv);
-            dlg->show();
-            bool stopped = false, runningAfterStop = false;
-            QObject::connect(qobject_cast<QProgressBar*>(dlg->Control(113)), &QProgressBar::valueChanged, [&] {
-                if (std::exchange(stopped, true)) return;
-                byClose ? (void)dlg->close() : Button(116)->click();
-                runningAfterStop = byClose && dlg->IsRunning();
-            });
-            Button(106)->click();
-            ASSERT_TRUE(SpinUntil([&] { return stopped && !dlg->RunSummary().isEmpty(); }));
-            EXPECT_FALSE(runningAfterStop);
-            EXPECT_EQ(Store().contains("Properties/FileType"), byClose);
-            ASSERT_EQ(dlg->Messages().size(), 1);
-            const std::string line = dlg->Messages()[0].toStdString();
-            ASSERT_EQ(line.rfind(prefix, 0), 0u) << line;
-            const int written = std::stoi(line.substr(prefix.size()));
-            EXPECT_LT(written, 300 * kTimes);
-            if (existing) {
-                EXPECT_TRUE(line.ends_with(", cancelled: the existing long.EDT was left as it was")) << line;
-                EXPECT_EQ(TempDir::read(edt), "the earlier conversion");
-            } else {
-                EXPECT_TRUE(line.ends_with(", cancelled: the records so far are in long.EDT")) << line;
-                const std::string part = TempDir::read(edt);
-                EXPECT_EQ(std::count(part.begin(), part.end(), '\n'), 21 + written);  // header and records
-            }
-            EXPECT_EQ(dlg->RunSummary(), "0 file(s) converted.  1 file(s) cancelled.");
-            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 2);  // .csv, .EDT
+    for (int way = 0; way < 4; ++way) {
+        const bool existing = way >= 2, byClose = way % 2 == 1;
+        SCOPED_TRACE(std::string(existing ? "existing .EDT, " : "no .EDT, ") + (byClose ? "close" : "Cancel"));
+        std::filesystem::remove(edt);
+        Store().clear();
+        if (existing) work.write("long.EDT", "the earlier conversion");
+        Open();
+        Choose(csv);
+        dlg->show();
+        bool stopped = false, runningAfterStop = false;
+        QObject::connect(qobject_cast<QProgressBar*>(dlg->Control(113)), &QProgressBar::valueChanged, [&] {
+            if (std::exchange(stopped, true)) return;
+            byClose ? (void)dlg->close() : Button(116)->click();
+            runningAfterStop = byClose && dlg->IsRunning();
+        });
+        Button(106)->click();
+        ASSERT_TRUE(SpinUntil([&] { return stopped && !dlg->RunSummary().isEmpty(); }));
+        EXPECT_FALSE(runningAfterStop);
+        EXPECT_EQ(Store().contains("Properties/FileType"), byClose);
+        ASSERT_EQ(dlg->Messages().size(), 1);
+        const std::string line = dlg->Messages()[0].toStdString();
+        ASSERT_EQ(line.rfind(prefix, 0), 0u) << line;
+        const int written = std::stoi(line.substr(prefix.size()));
+        EXPECT_LT(written, 300 * kTimes);
+        if (existing) {
+            EXPECT_TRUE(line.ends_with(", cancelled: the existing long.EDT was left as it was")) << line;
+            EXPECT_EQ(TempDir::read(edt), "the earlier conversion");
+        } else {
+            EXPECT_TRUE(line.ends_with(", cancelled: the records so far are in long.EDT")) << line;
+            const std::string part = TempDir::read(edt);
+            EXPECT_EQ(std::count(part.begin(), part.end(), '\n'), 21 + written);  // header and records
         }
+        EXPECT_EQ(dlg->RunSummary(), "0 file(s) converted.  1 file(s) cancelled.");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 2);  // .csv, .EDT
     }
     Store().clear();
     Open();
@@ -332,7 +329,7 @@ TEST_F(Dialog, ConversionChoicesReachTheConverter)
     EXPECT_EQ(convertWith(0), clarke);
 
     const auto mode = [&] {
-        return std::tuple{dlg->ConversionType(), qobject_cast<QRadioButton*>(dlg->Control(1001))->isChecked(),
+        return std::tuple{dlg->ConversionType(), Button(1001)->isChecked(),
                           Enabled(1005), Enabled(1002)};
     };
     Button(1001)->click();
