@@ -33,32 +33,27 @@ namespace {
 const QString kConverted = QStringLiteral("1 file(s) converted.");
 const QString kNotConverted = QStringLiteral("0 file(s) converted,  1 file(s) NOT converted.");
 
-// Answers the dialog's next open-file request with `next` (left as it is: refused) and
-// remembers the requests.
-struct ScriptedChooser final : CFileChooser {
+// Every test gets its own settings store and folder, and a dialog made after both. The
+// fixture is the dialog's file chooser: it answers the next request with `next` (left as it
+// is: refused) and remembers the requests.
+class Dialog : public ::testing::Test, public CFileChooser {
+protected:
     FileChooserResult ChooseOpenFile(QWidget*, const FileChooserRequest& request) override
     {
         requests.push_back(request);
         return std::exchange(next, FileChooserResult{});
     }
-    FileChooserResult next;
-    std::vector<FileChooserRequest> requests;
-};
-
-// Every test gets its own settings store and folder, and a dialog made after both.
-class Dialog : public ::testing::Test {
-protected:
     void SetUp() override
     {
         for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
             QSettings::setPath(format, QSettings::UserScope, QString::fromStdString(settingsDir.path().string()));
         Open();
     }
-    // A fresh dialog (a restart), answered by the scripted chooser.
+    // A fresh dialog (a restart).
     void Open()
     {
         dlg = std::make_unique<CZeltoConverterDlg>();
-        dlg->SetFileChooser(&chooser);
+        dlg->SetFileChooser(this);
     }
     static QSettings Store() { return QSettings(kSettingsOrganization, kSettingsApplication); }
     QAbstractButton* Button(int id) const { return qobject_cast<QAbstractButton*>(dlg->Control(id)); }
@@ -74,7 +69,7 @@ protected:
     // (103) for the survey, ... (1005) for the definition file.
     void Choose(const std::string& path, int id = 103)
     {
-        chooser.next = {true, QString::fromStdString(path), 1};
+        next = {true, QString::fromStdString(path), 1};
         Button(id)->click();
     }
     // Runs the event loop, as the window would, until done() holds or a limit only a hang reaches.
@@ -95,7 +90,8 @@ protected:
     // The bundled harbour survey (300 records, CR LF): its title line and its records.
     const std::string sample = TempDir::read(ZELTO_EXAMPLES "harbour_survey.csv");
     const std::string title = sample.substr(0, sample.find('\n') + 1), records = sample.substr(title.size());
-    ScriptedChooser chooser;
+    FileChooserResult next;
+    std::vector<FileChooserRequest> requests;
     std::unique_ptr<CZeltoConverterDlg> dlg;
 };
 
@@ -150,12 +146,12 @@ TEST_F(Dialog, ChoosingTheSurveySetsItsKindAndConvert)
     Button(103)->click();  // refused
     EXPECT_EQ(dlg->FileNames(), "b.Csv");
     EXPECT_TRUE(Enabled(106));
-    ASSERT_EQ(chooser.requests.size(), 4u);
-    EXPECT_EQ(chooser.requests[0].filterIndex, 2);  // the file type of a first start, plus one
-    EXPECT_EQ(chooser.requests[1].filterIndex, 1);
-    EXPECT_EQ(chooser.requests[1].initialName, "CSV");
-    EXPECT_EQ(chooser.requests[3].initialName, "Csv");
-    EXPECT_EQ(QtNameFilters(chooser.requests[0].filter), QStringList{"Zelto Files (*.csv *.CSV)"});
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].filterIndex, 2);  // the file type of a first start, plus one
+    EXPECT_EQ(requests[1].filterIndex, 1);
+    EXPECT_EQ(requests[1].initialName, "CSV");
+    EXPECT_EQ(requests[3].initialName, "Csv");
+    EXPECT_EQ(QtNameFilters(requests[0].filter), QStringList{"Zelto Files (*.csv *.CSV)"});
     EXPECT_EQ(QtNameFilters("INI Files (*.ini)|*.ini|All Files (*.*)|*.*||"),
               (QStringList{"INI Files (*.ini *.INI)", "All Files (*)"}));
 }
@@ -329,8 +325,7 @@ TEST_F(Dialog, ConversionChoicesReachTheConverter)
     EXPECT_EQ(convertWith(0), clarke);
 
     const auto mode = [&] {
-        return std::tuple{dlg->ConversionType(), Button(1001)->isChecked(),
-                          Enabled(1005), Enabled(1002)};
+        return std::tuple{dlg->ConversionType(), Button(1001)->isChecked(), Enabled(1005), Enabled(1002)};
     };
     Button(1001)->click();
     EXPECT_EQ(mode(), std::tuple(1, true, true, false));
