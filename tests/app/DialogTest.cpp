@@ -132,8 +132,8 @@ TEST_F(Dialog, SettingsDefaultsAndKeptOnlyWhenTheWindowIsClosed)
 }
 
 // A csv file in any letter case enables Convert, any other file leaves it disabled; the
-// chooser offers the last extension and filter, and matches SURVEY.CSV; refusing it changes
-// nothing.
+// chooser offers the last extension and filter, and matches SURVEY.CSV (its filters as Qt
+// name filters); refusing it changes nothing.
 TEST_F(Dialog, ChoosingTheSurveySetsItsKindAndConvert)
 {
     for (const auto& [name, fileType] : {std::pair{"SURVEY.CSV", 0}, {"survey.txt", 1}, {"b.Csv", 0}}) {
@@ -154,6 +154,7 @@ TEST_F(Dialog, ChoosingTheSurveySetsItsKindAndConvert)
     EXPECT_EQ(QtNameFilters(requests[0].filter), QStringList{"Zelto Files (*.csv *.CSV)"});
     EXPECT_EQ(QtNameFilters("INI Files (*.ini)|*.ini|All Files (*.*)|*.*||"),
               (QStringList{"INI Files (*.ini *.INI)", "All Files (*)"}));
+    EXPECT_EQ(QtNameFilters("Surveys|*.csv;*.txt||"), QStringList{"Surveys (*.csv *.CSV *.txt *.TXT)"});
 }
 
 // A run shows the output file and moves the bar, only Cancel can be pressed while it runs,
