@@ -34,12 +34,6 @@ public:
         }
         if (message == WM_PERCENTDONE && onProgress) onProgress();
     }
-    int Count(unsigned int id) {
-        std::lock_guard<std::mutex> lock(m);
-        int n = 0;
-        for (const auto& msg : messages) n += msg.id == id;
-        return n;
-    }
     std::mutex m;
     std::vector<Msg> messages;
     const CZeltoQvxConverter* source = nullptr;
@@ -179,7 +173,7 @@ inline Outcome Convert(CZeltoQvxConverter& c, const std::string& csv) {
 [[noreturn]] inline void ExitWhenConversionFails(const std::string& csv, const std::string& text) {
     Wired<> w;
     const Outcome r = Convert(w.c, csv);
-    _exit(r.result == E_FAIL && r.error.starts_with(text) && w.rec.Count(WM_CONVERTERERROR) == 1 ? 0 : 1);
+    _exit(r.result == E_FAIL && r.error.starts_with(text) && w.rec.errors.size() == 1 ? 0 : 1);
 }
 
 // In a child: becomes nobody when run as root, who could read and write anything.
