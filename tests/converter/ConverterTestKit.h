@@ -113,13 +113,6 @@ inline EdtImage ReadEdt(const std::string& bytes) {
     return img;
 }
 
-// Field k (1..38) of a record text.
-inline std::string Field(const std::string& record, int k) {
-    std::size_t from = 0;
-    for (int i = 1; i < k; ++i) from = record.find(',', from) + 1;
-    return record.substr(from, record.find(',', from) - from);
-}
-
 // The worked harbour record and the record text it gives.
 inline const char kRecord[] =
     ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"

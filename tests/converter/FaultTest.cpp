@@ -156,7 +156,7 @@ TEST(Fault, HugeLinesGiveWellFormedRecords) {
     kit::Convert(w.c, dir.write("big.csv", "titles\n,," + big + ",1,\n" + line + "\n" + kit::kRecord + "\n"));
     const kit::EdtImage e = kit::ReadEdt(TempDir::read(dir.file("big.EDT")));
     ASSERT_EQ(e.records.size(), 3u);
-    EXPECT_EQ(kit::Field(e.records[0], 5), "inf");
+    EXPECT_TRUE(e.records[0].starts_with(",,,,inf,")) << e.records[0].substr(0, 40);
     EXPECT_EQ(e.records[2], kit::kRecordText);
 }
 
