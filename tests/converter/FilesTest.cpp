@@ -1,5 +1,5 @@
-// Files in and out: the reader's lines wherever its 256 KiB blocks end; the .EDT's name
-// beside the input; progress of one converter object over several files.
+// Files in and out: the reader's lines wherever its 256 KiB blocks end; progress of one
+// converter object over several files.
 #include "ConverterTestKit.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +33,8 @@ TEST(LineReader, LinesReadAsTheyStandWhereverTheBlocksEnd) {
     }
 }
 
-TEST(Files, OutputNamesBesideTheInput) {
-    for (const auto& [in, out] : {std::pair{"/d/survey.csv", "/d/survey.EDT"}, {"data.old/survey", "data.old/survey.EDT"},
-                                  {"two.dots.csv", "two.dots.EDT"}, {"data.old/a.b.txt", "data.old/a.b.EDT"},
-                                  {"survey", "survey.EDT"}, {"./.hidden", "./.EDT"}})
-        EXPECT_EQ(EdtPathForInput(in), out);
-}
-
-// Outputs that are their input, links, permissions and names too long: zelto2edt.cases.
+// Output names, outputs that are their input, links, permissions and names too long:
+// zelto2edt.cases.
 TEST(Files, ProgressPerRecordNeverFullBeforeTheEnd) {
     TempDir dir;
     kit::Wired<> w;
