@@ -32,20 +32,20 @@ struct Case {
         auto it = keys.find(key);
         return it == keys.end() ? fallback : it->second;
     }
-    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 };
 
 std::vector<Case> ReadCases() {
+    std::set<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(kCases))
+        if (entry.path().extension() == ".case") files.insert(entry.path());
     std::vector<Case> cases;
-    for (const auto& entry : fs::directory_iterator(kCases)) {
-        if (entry.path().extension() != ".case") continue;
-        Case& c = cases.emplace_back(Case{entry.path().stem().string(), {}});
-        std::ifstream in(entry.path());
+    for (const fs::path& file : files) {
+        Case& c = cases.emplace_back(Case{file.stem().string(), {}});
+        std::ifstream in(file);
         for (std::string line; std::getline(in, line);)
             if (const auto eq = line.find(" = "); !line.starts_with("#") && eq != std::string::npos)
                 c.keys.emplace(line.substr(0, eq), line.substr(eq + 3));
     }
-    std::sort(cases.begin(), cases.end(), [](const Case& a, const Case& b) { return a.name < b.name; });
     return cases;
 }
 

@@ -34,12 +34,6 @@ public:
         }
         if (message == WM_PERCENTDONE && onProgress) onProgress();
     }
-    int Count(unsigned int id) {
-        std::lock_guard<std::mutex> lock(m);
-        int n = 0;
-        for (const auto& msg : messages) n += msg.id == id;
-        return n;
-    }
     std::mutex m;
     std::vector<Msg> messages;
     const CZeltoQvxConverter* source = nullptr;
@@ -119,13 +113,6 @@ inline EdtImage ReadEdt(const std::string& bytes) {
     return img;
 }
 
-// Field k (1..38) of a record text.
-inline std::string Field(const std::string& record, int k) {
-    std::size_t from = 0;
-    for (int i = 1; i < k; ++i) from = record.find(',', from) + 1;
-    return record.substr(from, record.find(',', from) - from);
-}
-
 // The worked harbour record and the record text it gives.
 inline const char kRecord[] =
     ",,12.30,12.80,,,,,,,,,,,,1.5,,,,,,,,,,,,,,,,N 32\xC2\xB0" "45\xE2\x80\xB2" "30.50\xE2\x80\xB3,"
@@ -179,7 +166,7 @@ inline Outcome Convert(CZeltoQvxConverter& c, const std::string& csv) {
 [[noreturn]] inline void ExitWhenConversionFails(const std::string& csv, const std::string& text) {
     Wired<> w;
     const Outcome r = Convert(w.c, csv);
-    _exit(r.result == E_FAIL && r.error.starts_with(text) && w.rec.Count(WM_CONVERTERERROR) == 1 ? 0 : 1);
+    _exit(r.result == E_FAIL && r.error.starts_with(text) && w.rec.errors.size() == 1 ? 0 : 1);
 }
 
 // In a child: becomes nobody when run as root, who could read and write anything.

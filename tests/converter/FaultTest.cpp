@@ -1,6 +1,7 @@
 // Failure injection: a disk that fills up, folders and inputs that cannot be read or
 // written, special files, read errors part-way, inputs that change under the
-// converter, over-long names and lines, the fuzz corpus. Each ends in a clear error or
+// converter, over-long lines, the fuzz corpus (folders as input, links to devices
+// and over-long names: zelto2edt.cases). Each ends in a clear error or
 // a well-formed .EDT, and nothing but the .EDT (or nothing at all) is left.
 #include "ConverterTestKit.h"
 
@@ -89,26 +90,6 @@ TEST(FaultDeathTest, UnwritableFolderUnreadableInputAndSpecialFiles) {
     EXPECT_EQ(Listing(dir), (Names{"locked.csv", "pipe.csv", "ro"}));
 }
 
-TEST(Fault, FolderAsInputDeviceLinkAsOutputAndNamesTooLong) {
-    TempDir dir;
-    kit::Wired<> w;
-    fs::create_directory(dir.file("folder.csv"));
-    EXPECT_EQ(kit::Convert(w.c, dir.file("folder.csv")).error,
-              "Failed to open CSV file. " + dir.file("folder.csv") + ": Is a directory");
-    fs::create_symlink("/dev/full", dir.file("r.EDT"));
-    EXPECT_EQ(kit::Convert(w.c, dir.write("r.csv", Survey(3))).error,
-              "Failed to open Bramix file. " + dir.file("r.EDT") + ": Not a regular file");
-    const std::string shortExt = std::string(253, 'b') + ".c";  // its .EDT name would have 256 characters
-    EXPECT_EQ(kit::Convert(w.c, dir.write(shortExt, Survey(3))).error,
-              "Failed to open Bramix file. " + dir.file(std::string(253, 'b') + ".EDT") + ": File name too long");
-    EXPECT_EQ(kit::Convert(w.c, dir.file(std::string(252, 'c') + ".csv")).error,
-              "Failed to open CSV file. " + dir.file(std::string(252, 'c') + ".csv") + ": File name too long");
-    const std::string name255 = std::string(251, 'a') + ".csv";
-    EXPECT_EQ(kit::Convert(w.c, dir.write(name255, Survey(3))).records, 3);
-    EXPECT_EQ(Listing(dir), (Names{"folder.csv", "r.EDT", "r.csv", shortExt, name255, std::string(251, 'a') + ".EDT"}));
-    EXPECT_TRUE(kit::NoTemporaryLeft(dir));
-}
-
 TEST(Fault, ReadErrorAnywhereFailsTheConversion) {
     const std::string bytes = Survey(40);
     const std::size_t secondRecord = bytes.find('\n', bytes.find('\n') + 1) + 1;
@@ -175,7 +156,7 @@ TEST(Fault, HugeLinesGiveWellFormedRecords) {
     kit::Convert(w.c, dir.write("big.csv", "titles\n,," + big + ",1,\n" + line + "\n" + kit::kRecord + "\n"));
     const kit::EdtImage e = kit::ReadEdt(TempDir::read(dir.file("big.EDT")));
     ASSERT_EQ(e.records.size(), 3u);
-    EXPECT_EQ(kit::Field(e.records[0], 5), "inf");
+    EXPECT_TRUE(e.records[0].starts_with(",,,,inf,")) << e.records[0].substr(0, 40);
     EXPECT_EQ(e.records[2], kit::kRecordText);
 }
 

@@ -1,6 +1,6 @@
 // Cancellation and threads: a request before, during, on the last record of and
 // after a run; requests hammered from another thread; the error text read while
-// another thread fails; many converters on many threads giving identical files.
+// another thread fails.
 #include "ConverterTestKit.h"
 
 #include <gtest/gtest.h>
@@ -75,19 +75,5 @@ TEST(ConverterThreads, ErrorTextReadWhileAnotherThreadFails) {
     EXPECT_EQ(unknown.load(), 0);
 }
 
-TEST(ConverterThreads, ManyConvertersOnManyThreadsGiveIdenticalFiles) {
-    TempDir dir;
-    CZeltoQvxConverter reference;
-    ASSERT_EQ(kit::Convert(reference, dir.write("ref.csv", kit::Survey(300))).result, S_OK);
-    std::vector<std::thread> pool;
-    std::atomic<int> failed{0};
-    for (int t = 0; t < 6; ++t)
-        pool.emplace_back([&failed, csv = dir.write("t" + std::to_string(t) + ".csv", kit::Survey(300))] {
-            kit::Wired<> w;
-            for (int round = 0; round < 3; ++round) failed += kit::Convert(w.c, csv).result != S_OK;
-        });
-    for (auto& th : pool) th.join();
-    EXPECT_EQ(failed.load(), 0);
-    for (int t = 0; t < 6; ++t)
-        EXPECT_EQ(TempDir::read(dir.file("t" + std::to_string(t) + ".EDT")), TempDir::read(dir.file("ref.EDT")));
-}
+// Many converters on many threads giving a serial run's bytes: the worker-thread cases of
+// zelto2edt.cases.

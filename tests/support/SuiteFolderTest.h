@@ -1,7 +1,6 @@
 // The fixture of the definition-file tests: the suite's directory
 // (QVO_BRAMIX) is a temporary folder with a "datum" folder in it, where
-// the tests write definition and grid files. Also the angles the datum
-// tests compare with (degrees and seconds come with the projection records).
+// the tests write definition and grid files.
 #ifndef VORTAN_TESTS_SUITEFOLDERTEST_H
 #define VORTAN_TESTS_SUITEFOLDERTEST_H
 
@@ -17,9 +16,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-// 1 mm on the earth's surface, as an angle.
-inline constexpr double kMmAngle = 1e-3 / 6.4e6;
 
 inline const char* const kClarkeUtm11 =
     "[Geodesy]\nProjection=TME\nSemiMajorAxis=6378206.4\nFlattening=294.9786982\n"
@@ -54,29 +50,5 @@ protected:
     TempDir dir;
     std::vector<GEODESY> opened;
 };
-
-// What the getters report of a handle, for checks of a member or two.
-inline GeodesyParams ParamsOf(GEODESY h) {
-    GeodesyParams p{};
-    GetGeodesyParams(h, &p, nullptr, nullptr);
-    return p;
-}
-inline AdjustParams AdjustmentOf(GEODESY h) {
-    AdjustParams a{};
-    GetAdjustment(h, &a);
-    return a;
-}
-inline EllDiffParams EllDiffOf(GEODESY h) {
-    EllDiffParams d{};
-    GetEllDiff(h, &d);
-    return d;
-}
-
-// The datum grid's path as GetEllModel writes it: "" where the handle has none.
-inline std::string EllModel(GEODESY h) {
-    char path[300] = "x";
-    GetEllModel(h, path, sizeof path);
-    return path;
-}
 
 #endif

@@ -40,17 +40,11 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0 count=0
 
-# Fresh scratch copy of the repository root.
+# Fresh scratch copy of the repository root: examples/ copied, the rest linked.
 fresh_root() {
-  rm -rf "$scratch/root" && mkdir -p "$scratch/root"
-  local entry
-  for entry in "$root"/*; do
-    case ${entry##*/} in
-      build* | out) ;;
-      examples) cp -r "$entry" "$scratch/root/" ;;
-      *) ln -s "$entry" "$scratch/root/" ;;
-    esac
-  done
+  rm -rf "$scratch/root" && mkdir -p "$scratch/root" && cp -r "$root/examples" "$scratch/root/"
+  find "$root" -mindepth 1 -maxdepth 1 ! -name '.*' ! -name 'build*' ! -name out ! -name examples \
+    -exec ln -s {} "$scratch/root/" \;
 }
 
 # Drops blank lines at the end of a text.

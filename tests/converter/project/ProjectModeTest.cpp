@@ -1,12 +1,10 @@
 // The converter with a project's geodesy definition: one conversion handle per
 // definition, read again whenever it is named; the test-open on every outcome; a
 // definition that vanishes, paths too long or holding a NUL, a shift that cannot be
-// applied; and a whole file against a PROJ pipeline of the same datum shift and
-// projection (the live comparison). Whole files through a definition are converter
-// cases (tests/data/converter/project_*).
+// applied. Whole files through a definition, their values checked against PROJ
+// pipelines, are converter cases (tests/data/converter/project_*).
 #include "ConverterTestKit.h"
 #include "GeodesyHandle.h"
-#include "ProjOracle.h"
 #include "SuiteFolderTest.h"
 
 #include <gtest/gtest.h>
@@ -116,18 +114,8 @@ TEST_F(ProjectMode, VanishedDefinitionIsTriedAgainAtEveryPosition) {
     EXPECT_NE(w.c.Handle(), nullptr);
 }
 
-TEST_F(ProjectMode, PathsOfMoreThan255CharactersOrWithANulAreRefused) {
-    fs::path folder = dir.path();
-    while (folder.string().size() < 249) folder /= std::string(std::min<size_t>(50, 248 - folder.string().size()), 'f');
-    fs::create_directories(folder);
-    const std::string path = folder.string() + "/h.ini", longer = folder.string() + "/hx.ini";
-    ASSERT_EQ(path.size(), 255u);
-    dir.write(path, kHarbour), dir.write(longer, kHarbour);
-    kit::Peer c;
-    ASSERT_EQ(c.put_BraMixStatePlaneIniFile(path), S_OK);
-    EXPECT_EQ(Project(c).status, S_OK);
-    EXPECT_EQ(c.put_BraMixStatePlaneIniFile(longer), E_FAIL);
-    EXPECT_EQ(c.LastError(), "Trying to open file:" + longer + "\nPath longer than 255 characters.");
+// Paths of more than 255 characters: zelto2edt.cases.
+TEST_F(ProjectMode, PathWithANulIsRefused) {
     // Read up to the NUL, the path would name another file: the one before it.
     kit::Peer n;
     const std::string ini = dir.write("h.ini", kHarbour);
@@ -145,35 +133,6 @@ TEST_F(ProjectMode, DatumShiftThatCannotBeAppliedIsReported) {
     EXPECT_EQ(Project(w.c).status, E_FAIL);
     EXPECT_EQ(w.rec.errors, (std::vector<std::string>{"Failed WGS84Conv call."}));
     EXPECT_EQ(Project(w.c, 40.0).status, S_OK);  // off the grid the stored (no) shift applies
-}
-
-// A whole file of 60 positions (whole seconds) against PROJ; records keep two decimals.
-TEST_F(ProjectMode, WholeFileMatchesProjPipeline) {
-    auto dms = [](long sec, const char* hemi) {
-        return std::string(hemi) + " " + std::to_string(sec / 3600) + "\xC2\xB0" + std::to_string(sec / 60 % 60) +
-               "\xE2\x80\xB2" + std::to_string(sec % 60) + "\xE2\x80\xB3";
-    };
-    std::string csv = "titles\r\n";
-    for (int i = 0; i < 60; ++i)  // 32.60 N + 0.02 deg steps, 117.30 W + 0.05 deg steps
-        csv += ",,8.00,8.45,,,,,,,,,,,,0.00,,,,,,,,,,,,,,,," + dms(117360 + i % 10 * 72, "N") + "," +
-               dms(422280 - i / 10 * 180, "W") + ",,06/12/2026,09:30:00.00,1,,1.20,\r\n";
-    kit::Wired<> w;
-    ASSERT_EQ(w.c.put_BraMixStatePlaneIniFile(dir.write("p.ini", kHarbour)), S_OK);
-    ASSERT_EQ(kit::Convert(w.c, dir.write("w.csv", csv)).result, S_OK);
-    EXPECT_EQ(w.rec.errors, (std::vector<std::string>{}));
-    const kit::EdtImage edt = kit::ReadEdt(TempDir::read(dir.file("w.EDT")));
-    ASSERT_EQ(edt.records.size(), 60u);
-    const ProjOracle proj(
-        "+proj=pipeline +step +proj=cart +ellps=WGS84 +step +proj=helmert +x=8 +y=-160 +z=-176 "
-        "+convention=coordinate_frame +step +inv +proj=cart +a=6378206.4 +rf=294.9786982 "
-        "+step +proj=tmerc +a=6378206.4 +rf=294.9786982 +lon_0=-117 +k=0.9996 +x_0=500000");
-    constexpr double kSec = 0.017453292519943295 / 3600;
-    for (int i = 0; i < 60; ++i) {
-        double e = 0, n = 0;
-        ASSERT_TRUE(proj.Forward((117360 + i % 10 * 72) * kSec, -(422280 - i / 10 * 180) * kSec, e, n));
-        EXPECT_NEAR(std::stod(kit::Field(edt.records[i], 2)), e, 0.015) << i;
-        EXPECT_NEAR(std::stod(kit::Field(edt.records[i], 3)), n, 0.015) << i;
-    }
 }
 
 }  // namespace
