@@ -91,12 +91,11 @@ std::string Text(double v) {
 // \xNN written as the byte.
 std::string Unescaped(const std::string& text) {
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size(); ++i)
         if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
             std::isxdigit(static_cast<unsigned char>(text[i + 3])))
             out += char(std::stoi(text.substr(i + 2, 2), nullptr, 16)), i += 3;
         else out += text[i];
-    }
     return out;
 }
 
@@ -114,11 +113,6 @@ Fields FieldsOf(const GeodesyParams& p) {
     return {p.a, p.invFlattening, double(p.projection), p.unit, p.scaleFactor, p.centralMeridian, p.refLatitude,
             p.northParallel, p.southParallel, p.skewAzimuth, p.falseEasting, p.falseNorthing};
 }
-
-struct Tolerances {
-    double length = 0, lat = 0, lon = 0, scale = 0;  // lat, lon: angles
-    bool gridUnits = false;  // length given in grid units, not metres
-};
 
 class CaseFile {
 public:
@@ -201,10 +195,7 @@ private:
         return code < 0;
     }
 
-    void Close() {
-        if (h_) DestroyGeodesy(h_);
-        h_ = nullptr;
-    }
+    void Close() { h_ = h_ ? (DestroyGeodesy(h_), nullptr) : nullptr; }
 
     // The KEY=VALUE words from `from` on as a record, and which keys were given.
     GeodesyParams Record(size_t from, std::array<bool, 12>* given = nullptr) {
@@ -418,7 +409,10 @@ private:
     std::vector<std::string> words_;
     GEODESY h_ = nullptr;
     double unit_ = 1;
-    Tolerances tol_;
+    struct {
+        double length = 0, lat = 0, lon = 0, scale = 0;  // lat, lon: angles
+        bool gridUnits = false;  // length given in grid units, not metres
+    } tol_;
 };
 
 std::vector<std::string> CaseFiles() {
@@ -449,8 +443,7 @@ TEST_P(GeodesyCases, EveryLineHolds) {
 
 INSTANTIATE_TEST_SUITE_P(Files, GeodesyCases, ::testing::ValuesIn(CaseFiles()), [](const auto& file) {
     std::string n = file.param.substr(0, file.param.size() - 6);
-    for (char& c : n)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    std::replace_if(n.begin(), n.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
     return n;
 });
 
