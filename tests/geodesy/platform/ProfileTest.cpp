@@ -1,7 +1,7 @@
 // The definition-file reader and writer inside: defaults, writes that keep the
 // rest of the file, refused text, files that are no regular readable file, a
-// disk that fills up, atof (what a definition reads: datum/definitions.cases).
-#include "CommaDecimalLocale.h"
+// disk that fills up (the numbers a definition reads, as atof and atoi read
+// them under a decimal-comma locale: datum/definitions.cases).
 #include "Profile.h"
 #include "SuiteFolderTest.h"
 
@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <csignal>
 
 namespace fs = std::filesystem;
@@ -187,20 +186,6 @@ TEST(Profile, DiskFullKeepsTheOldFile) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "a write that hit the size limit was reported as success";
     EXPECT_EQ(TempDir::read(path), original);
     EXPECT_EQ(Files(dir.path()), 1u);  // no stray temporary file
-}
-
-TEST(Profile, NumbersAsAtofReadsThemWhateverTheLocale) {
-    const CommaDecimalLocale german;
-    ASSERT_TRUE(german.Active());
-    const std::pair<const char*, double> reals[] = {
-        {"12.5m", 12.5}, {"abc", 0.0}, {" -3e2", -300.0}, {"+0.25", 0.25}, {"1e", 1.0}, {"", 0.0}, {"--1", 0.0},
-        {"1,5", 1.0},  // a decimal comma is not a number part
-        {"1E-400", 0.0}, {"1e-400", 0.0}, {"1E400", HUGE_VAL}, {"-1e+400", -HUGE_VAL}, {"0x1A", 26.0}, {"-0X10", -16.0},
-        {"0x1.8p1", 3.0}, {"0x", 0.0}, {"0xg", 0.0}, {"  .5", 0.5}, {"5.", 5.0}};
-    for (const auto& [text, value] : reals) EXPECT_EQ(ProfileAtof(text), value) << text;
-    // atoi reads decimal digits only
-    const std::pair<const char*, int> integers[] = {{"7.9", 7}, {"-42x", -42}, {"0x1A", 0}, {" +12abc", 12}, {"99999999999", 2147483647}};
-    for (const auto& [text, value] : integers) EXPECT_EQ(ProfileAtoi(text), value) << text;
 }
 
 }  // namespace
