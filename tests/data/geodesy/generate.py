@@ -55,16 +55,10 @@ def parallel_scales(definition, stations):
     lib = ctypes.CDLL("libproj.so.25")
     class Coord(ctypes.Structure): _fields_ = [("v", ctypes.c_double * 4)]
     class Factors(ctypes.Structure): _fields_ = [("f", ctypes.c_double * 12)]
-    lib.proj_context_create.restype = ctypes.c_void_p
-    lib.proj_create.restype, lib.proj_create.argtypes = ctypes.c_void_p, [ctypes.c_void_p, ctypes.c_char_p]
-    lib.proj_factors.restype, lib.proj_factors.argtypes = Factors, [ctypes.c_void_p, Coord]
+    lib.proj_context_create.restype = lib.proj_create.restype = ctypes.c_void_p
+    lib.proj_create.argtypes, lib.proj_factors.restype, lib.proj_factors.argtypes = [ctypes.c_void_p, ctypes.c_char_p], Factors, [ctypes.c_void_p, Coord]
     pj = lib.proj_create(lib.proj_context_create(), definition.encode())
-    scales = []
-    for lat, lon in stations:
-        c = Coord()
-        c.v[0], c.v[1] = math.radians(lon), math.radians(lat)
-        scales.append(lib.proj_factors(pj, c).f[1])
-    return scales
+    return [lib.proj_factors(pj, Coord((ctypes.c_double * 4)(math.radians(lon), math.radians(lat)))).f[1] for lat, lon in stations]
 
 
 def projections():

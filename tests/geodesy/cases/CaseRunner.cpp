@@ -55,6 +55,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -212,22 +213,19 @@ private:
     }
 
     void Tolerance() {
-        const double v = L(1);
-        const std::string& u = words_.at(2);
-        static const std::pair<const char*, double> lengths[] = {{"m", 1}, {"mm", 1e3}, {"um", 1e6}, {"nm", 1e9}},
-                                                    angles[] = {{"rad", 1}, {"deg", kDeg}, {"arcsec", kSec}};
-        for (const auto& [name, f] : lengths)
-            if (u == name) return void((tol_.length = v / f, tol_.gridUnits = false));
-        for (const auto& [name, f] : angles)
-            if (u == name) {
-                const std::string which = words_.size() > 3 ? words_[3] : "";
-                if (which != "lon") tol_.lat = v * f;
-                if (which != "lat") tol_.lon = v * f;
-                return;
-            }
-        if (u == "gu") tol_.length = v, tol_.gridUnits = true;
-        else if (u == "ppm" || u == "1") tol_.scale = v * (u == "ppm" ? 1e-6 : 1);
-        else throw std::runtime_error("unknown unit " + u);
+        // unit: what it bounds (m metres, g grid units, a angles, s scale) and its size
+        static const std::map<std::string, std::pair<char, double>> units = {
+            {"m", {'m', 1}}, {"mm", {'m', 1e-3}}, {"um", {'m', 1e-6}}, {"nm", {'m', 1e-9}}, {"gu", {'g', 1}}, {"rad", {'a', 1}},
+            {"deg", {'a', kDeg}}, {"arcsec", {'a', kSec}}, {"ppm", {'s', 1e-6}}, {"1", {'s', 1}}};
+        const auto unit = units.find(words_.at(2));
+        if (unit == units.end()) throw std::runtime_error("unknown unit " + words_[2]);
+        const auto [kind, size] = unit->second;
+        const double v = L(1) * size;
+        const std::string which = words_.size() > 3 ? words_[3] : "";
+        if (kind == 'm' || kind == 'g') tol_.length = v, tol_.gridUnits = kind == 'g';
+        if (kind == 's') tol_.scale = v;
+        if (kind == 'a' && which != "lon") tol_.lat = v;
+        if (kind == 'a' && which != "lat") tol_.lon = v;
     }
 
     void Grid() {
