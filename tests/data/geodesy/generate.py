@@ -166,11 +166,8 @@ def cassini(out):
          10.441666666666666, -61.333333333333336, 430000, 325000, 0.201166195164),
         ("52N 13E (WGS 84)", "proj=11 unit=1 a=6378137 rf=298.257223563 lat0=52 lon0=13 fe=40000 fn=10000",
          "+proj=cass +lat_0=52 +lon_0=13 +x_0=40000 +y_0=10000 +ellps=WGS84", 6378137.0, 298.257223563, 52.0, 13.0, 40000, 10000, 1.0)]:
-        stations = []
-        for i in range(0, 21, 2):
-            lat = lat0 - 3.0 + 0.3 * i
-            span = 600.0 / (111.32 * math.cos(math.radians(lat)))
-            stations += [(lat, span * (j - 10) / 10.0) for j in range(0, 21, 2)]
+        lats = [lat0 - 3.0 + 0.3 * i for i in range(0, 21, 2)]  # 600 km either side of the meridian, at 11 longitudes
+        stations = [(lat, 600.0 / (111.32 * math.cos(math.radians(lat))) * (j - 10) / 10.0) for lat in lats for j in range(0, 21, 2)]
         geod = ["GeodSolve", "-p", "12", "-e", repr(a), f"1/{rf!r}"]
         lines = run(geod + ["-i"], [(lat, -abs(dl), lat, abs(dl)) for lat, dl in stations])  # azi1 azi2 s12
         mids = run(geod, [(lat, -abs(dl), l[0], l[2] / 2) for (lat, dl), l in zip(stations, lines)])
