@@ -122,20 +122,15 @@ public:
 
     int Run() {
         std::ifstream in(path_);
-        std::string text, fileName, fileText;  // a file being collected from | lines
+        std::string text;
         int steps = 0;
         while (std::getline(in, text)) {
             ++line_;
-            if (!fileName.empty()) {
-                if (text.rfind('|', 0) == 0) {
-                    fileText += Unescaped(text.substr(text.size() > 1 && text[1] == ' ' ? 2 : 1)) + '\n';
-                    continue;
-                }
-                WriteFile(fileName, fileText);
-                fileName.clear();
-            }
-            if (text.rfind("file ", 0) == 0) {
-                fileName = text.substr(5), fileText.clear();
+            if (text.rfind("file ", 0) == 0) {  // the | lines after it
+                std::string name = text.substr(5), bytes;
+                for (; in.peek() == '|' && std::getline(in, text); ++line_)
+                    bytes += Unescaped(text.substr(text.size() > 1 && text[1] == ' ' ? 2 : 1)) + '\n';
+                WriteFile(name, bytes);
                 continue;
             }
             if (const auto hash = text.find('#'); hash != std::string::npos && text.rfind("name", 0) != 0) text.erase(hash);
@@ -150,16 +145,11 @@ public:
             }
             ++steps;
         }
-        if (!fileName.empty()) WriteFile(fileName, fileText);
         return steps;
     }
 
 private:
-    void Fail(const std::string& what) {
-        std::string in;
-        for (const auto& w : words_) in += w + ' ';
-        ADD_FAILURE_AT(path_.string().c_str(), line_) << what << "\n  in: " << in;
-    }
+    void Fail(const std::string& what) { ADD_FAILURE_AT(path_.string().c_str(), line_) << what; }
     // The number after `word`, or `otherwise`.
     int After(const char* word, int otherwise) const {
         for (size_t i = 0; i + 1 < words_.size(); ++i)
