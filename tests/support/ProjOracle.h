@@ -31,29 +31,19 @@ public:
     ProjOracle& operator=(const ProjOracle&) = delete;
 
     // (lat, lon) radians -> (x, y)
-    bool Forward(double lat, double lon, double& x, double& y) const {
-        PJ_COORD c = proj_coord(lon, lat, 0, 0);
-        proj_errno_reset(pj_);
-        PJ_COORD r = proj_trans(pj_, PJ_FWD, c);
-        x = r.xy.x;
-        y = r.xy.y;
-        return std::isfinite(x) && std::isfinite(y) && x != HUGE_VAL;
-    }
+    bool Forward(double lat, double lon, double& x, double& y) const { return Finite(Trans(PJ_FWD, lon, lat, 0), x, y); }
     // (x, y) -> (lat, lon) radians
-    bool Inverse(double x, double y, double& lat, double& lon) const {
-        PJ_COORD c = proj_coord(x, y, 0, 0);
-        proj_errno_reset(pj_);
-        PJ_COORD r = proj_trans(pj_, PJ_INV, c);
-        lon = r.lp.lam;
-        lat = r.lp.phi;
-        return std::isfinite(lat) && std::isfinite(lon) && lat != HUGE_VAL;
-    }
+    bool Inverse(double x, double y, double& lat, double& lon) const { return Finite(Trans(PJ_INV, x, y, 0), lon, lat); }
     // Geocentric or other 3-D operations: (a, b, c) -> out, in the operation's units.
     PJ_COORD Trans(PJ_DIRECTION dir, double a, double b, double c) const {
         return proj_trans(pj_, dir, proj_coord(a, b, c, 0));
     }
 
 private:
+    static bool Finite(const PJ_COORD& c, double& first, double& second) {
+        first = c.v[0], second = c.v[1];
+        return std::isfinite(first) && std::isfinite(second);
+    }
     PJ_CONTEXT* ctx_;
     PJ* pj_;
 };

@@ -4,7 +4,7 @@
 #ifndef VORTAN_TESTS_SUITEFOLDERTEST_H
 #define VORTAN_TESTS_SUITEFOLDERTEST_H
 
-#include "GridFileWriter.h"
+#include "GridWriter.h"
 #include "InstallDir.h"
 #include "ProjectionParams.h"
 #include "TempDir.h"
@@ -44,8 +44,10 @@ protected:
     std::string DatumFolder(const std::string& name) const { return (dir.path() / "datum" / name).string(); }
     // A grid over 30..36 N, 120..114 W with the same values at every node.
     void WriteConstantGrid(const std::string& name, std::vector<float> values) {
-        WriteGridFile(DatumFolder(name), 24, 7, static_cast<int32_t>(values.size()), -120.0f, 0.25f, 30.0f, 1.0f,
-                      [values](int, int, int k) { return values[static_cast<size_t>(k)]; });
+        GridSpec g;
+        g.cols = 24, g.rows = 7, g.values = static_cast<int32_t>(values.size()), g.west = -120.0f, g.lonSpacing = 0.25f;
+        g.south = 30.0f, g.value = [values](int32_t, int32_t, int32_t k) { return values[static_cast<size_t>(k)]; };
+        Write("datum/" + name, GridBytes(g));
     }
     TempDir dir;
     std::vector<GEODESY> opened;

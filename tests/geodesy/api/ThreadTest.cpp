@@ -8,18 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
-
-// A WGS-84 definition of `type`; angles in degrees.
-GeodesyParams Family(int32_t type, double k0, double lon0, double lat0, double azimuth = 0, double fe = 0, double fn = 0) {
-    GeodesyParams p{6378137.0, 298.257223563, type, 1.0, k0, lon0 * kDeg, lat0 * kDeg, 0, 0, azimuth * kDeg, fe, fn};
-    return p;
-}
 
 // The fixed work one thread does on its handle, every result as bytes: 40
 // points (around 52 N 5 E, or near the pole) forward, back, their scale, a
@@ -55,16 +48,11 @@ TEST(ThreadErrors, EachThreadReadsOnlyItsOwnCode) {
             while (!go.load()) std::this_thread::yield();
             if (GetGeodesyError() != 0) ++wrong;
             for (int i = 0; i < 2000; ++i) {
-                GeodesyParams p = Family(3, 0, 0, 0);
-                const int32_t expected[] = {3, 4, 5, 2};
-                switch ((t + i) % 4) {
-                case 0: p.invFlattening = 0; break;
-                case 1: p.unit = 0; break;
-                case 2: p.projection = 99; break;
-                default: DestroyGeodesy(nullptr); break;
-                }
-                if ((t + i) % 4 != 3 && CreateGeodesy(&p) != nullptr) ++wrong;
-                if (GetGeodesyError() != expected[(t + i) % 4]) ++wrong;
+                const int kind = (t + i) % 4;  // codes 3, 4, 5: a record refused; 2: a null handle
+                GeodesyParams p = Wgs84(3, 0, 0, 0);
+                p.invFlattening *= kind != 0, p.unit *= kind != 1, p.projection += 99 * (kind == 2);
+                if (kind == 3 ? DestroyGeodesy(nullptr) != 0 : CreateGeodesy(&p) != nullptr) ++wrong;
+                if (GetGeodesyError() != (kind == 3 ? 2 : 3 + kind)) ++wrong;
             }
         });
     }
@@ -76,11 +64,9 @@ TEST(ThreadErrors, EachThreadReadsOnlyItsOwnCode) {
 TEST(ThreadHandles, ManyThreadsEachWithItsOwnHandleMatchOneThread) {
     // One handle of each projection family around 52 N 5 E (the polar one on
     // its pole), half of them in feet.
-    std::vector<GeodesyParams> families = {
-        Family(3, 0.9996, 3, 0, 0, 500000),        Family(4, 0.9999079, 5.387, 52.156, 0, 155000, 463000),
-        Family(5, 0.9999079, 5.387, 52.156, 0, 155000, 463000), Family(6, 0.99984, 5, 52, 53),
-        Family(7, 0.99984, 5, 52, 53),             Family(12, 0.994, 0, 90, 0, 2000000, 2000000)};
-    for (size_t f = 0; f < families.size(); f += 2) families[f].unit = 0.3048;
+    std::vector<GeodesyParams> families = {Wgs84(3, 0.9996, 3, 0, 0, 500000), Wgs84(4, 0.9999079, 5.387, 52.156, 0, 155000, 463000),
+                                           Wgs84(5, 0.9999079, 5.387, 52.156, 0, 155000, 463000), Wgs84(6, 0.99984, 5, 52, 53),
+                                           Wgs84(7, 0.99984, 5, 52, 53), Wgs84(12, 0.994, 0, 90, 0, 2000000, 2000000)};
     std::vector<std::string> reference;  // what one thread alone gets
     for (const GeodesyParams& p : families) {
         const ScopedGeodesy h(p);

@@ -55,6 +55,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -91,12 +92,11 @@ std::string Text(double v) {
 // \xNN written as the byte.
 std::string Unescaped(const std::string& text) {
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size(); ++i)
         if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
             std::isxdigit(static_cast<unsigned char>(text[i + 3])))
             out += char(std::stoi(text.substr(i + 2, 2), nullptr, 16)), i += 3;
         else out += text[i];
-    }
     return out;
 }
 
@@ -115,11 +115,6 @@ Fields FieldsOf(const GeodesyParams& p) {
             p.northParallel, p.southParallel, p.skewAzimuth, p.falseEasting, p.falseNorthing};
 }
 
-struct Tolerances {
-    double length = 0, lat = 0, lon = 0, scale = 0;  // lat, lon: angles
-    bool gridUnits = false;  // length given in grid units, not metres
-};
-
 class CaseFile {
 public:
     explicit CaseFile(fs::path path) : path_(std::move(path)) {}
@@ -127,20 +122,15 @@ public:
 
     int Run() {
         std::ifstream in(path_);
-        std::string text, fileName, fileText;  // a file being collected from | lines
+        std::string text;
         int steps = 0;
         while (std::getline(in, text)) {
             ++line_;
-            if (!fileName.empty()) {
-                if (text.rfind('|', 0) == 0) {
-                    fileText += Unescaped(text.substr(text.size() > 1 && text[1] == ' ' ? 2 : 1)) + '\n';
-                    continue;
-                }
-                WriteFile(fileName, fileText);
-                fileName.clear();
-            }
-            if (text.rfind("file ", 0) == 0) {
-                fileName = text.substr(5), fileText.clear();
+            if (text.rfind("file ", 0) == 0) {  // the | lines after it
+                std::string name = text.substr(5), bytes;
+                for (; in.peek() == '|' && std::getline(in, text); ++line_)
+                    bytes += Unescaped(text.substr(text.size() > 1 && text[1] == ' ' ? 2 : 1)) + '\n';
+                WriteFile(name, bytes);
                 continue;
             }
             if (const auto hash = text.find('#'); hash != std::string::npos && text.rfind("name", 0) != 0) text.erase(hash);
@@ -155,16 +145,11 @@ public:
             }
             ++steps;
         }
-        if (!fileName.empty()) WriteFile(fileName, fileText);
         return steps;
     }
 
 private:
-    void Fail(const std::string& what) {
-        std::string in;
-        for (const auto& w : words_) in += w + ' ';
-        ADD_FAILURE_AT(path_.string().c_str(), line_) << what << "\n  in: " << in;
-    }
+    void Fail(const std::string& what) { ADD_FAILURE_AT(path_.string().c_str(), line_) << what; }
     // The number after `word`, or `otherwise`.
     int After(const char* word, int otherwise) const {
         for (size_t i = 0; i + 1 < words_.size(); ++i)
@@ -201,10 +186,7 @@ private:
         return code < 0;
     }
 
-    void Close() {
-        if (h_) DestroyGeodesy(h_);
-        h_ = nullptr;
-    }
+    void Close() { h_ = h_ ? (DestroyGeodesy(h_), nullptr) : nullptr; }
 
     // The KEY=VALUE words from `from` on as a record, and which keys were given.
     GeodesyParams Record(size_t from, std::array<bool, 12>* given = nullptr) {
@@ -221,22 +203,19 @@ private:
     }
 
     void Tolerance() {
-        const double v = L(1);
-        const std::string& u = words_.at(2);
-        static const std::pair<const char*, double> lengths[] = {{"m", 1}, {"mm", 1e3}, {"um", 1e6}, {"nm", 1e9}},
-                                                    angles[] = {{"rad", 1}, {"deg", kDeg}, {"arcsec", kSec}};
-        for (const auto& [name, f] : lengths)
-            if (u == name) return void((tol_.length = v / f, tol_.gridUnits = false));
-        for (const auto& [name, f] : angles)
-            if (u == name) {
-                const std::string which = words_.size() > 3 ? words_[3] : "";
-                if (which != "lon") tol_.lat = v * f;
-                if (which != "lat") tol_.lon = v * f;
-                return;
-            }
-        if (u == "gu") tol_.length = v, tol_.gridUnits = true;
-        else if (u == "ppm" || u == "1") tol_.scale = v * (u == "ppm" ? 1e-6 : 1);
-        else throw std::runtime_error("unknown unit " + u);
+        // unit: what it bounds (m metres, g grid units, a angles, s scale) and its size
+        static const std::map<std::string, std::pair<char, double>> units = {
+            {"m", {'m', 1}}, {"mm", {'m', 1e-3}}, {"um", {'m', 1e-6}}, {"nm", {'m', 1e-9}}, {"gu", {'g', 1}}, {"rad", {'a', 1}},
+            {"deg", {'a', kDeg}}, {"arcsec", {'a', kSec}}, {"ppm", {'s', 1e-6}}, {"1", {'s', 1}}};
+        const auto unit = units.find(words_.at(2));
+        if (unit == units.end()) throw std::runtime_error("unknown unit " + words_[2]);
+        const auto [kind, size] = unit->second;
+        const double v = L(1) * size;
+        const std::string which = words_.size() > 3 ? words_[3] : "";
+        if (kind == 'm' || kind == 'g') tol_.length = v, tol_.gridUnits = kind == 'g';
+        if (kind == 's') tol_.scale = v;
+        if (kind == 'a' && which != "lon") tol_.lat = v;
+        if (kind == 'a' && which != "lat") tol_.lon = v;
     }
 
     void Grid() {
@@ -418,7 +397,10 @@ private:
     std::vector<std::string> words_;
     GEODESY h_ = nullptr;
     double unit_ = 1;
-    Tolerances tol_;
+    struct {
+        double length = 0, lat = 0, lon = 0, scale = 0;  // lat, lon: angles
+        bool gridUnits = false;  // length given in grid units, not metres
+    } tol_;
 };
 
 std::vector<std::string> CaseFiles() {
@@ -449,8 +431,7 @@ TEST_P(GeodesyCases, EveryLineHolds) {
 
 INSTANTIATE_TEST_SUITE_P(Files, GeodesyCases, ::testing::ValuesIn(CaseFiles()), [](const auto& file) {
     std::string n = file.param.substr(0, file.param.size() - 6);
-    for (char& c : n)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    std::replace_if(n.begin(), n.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
     return n;
 });
 

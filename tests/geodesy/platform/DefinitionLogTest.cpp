@@ -20,7 +20,9 @@ TEST_F(DefinitionCases, LastInstanceLineOnceAndEveryFailureReleasesThePartlyBuil
     EXPECT_NE(log.lines[0].find("] VORTAN - last instance\n"), std::string::npos);
     // A handle built and then given up must not stay counted: the next one
     // to go is still the last instance.
-    WriteGridFile(DatumFolder("bad.grd"), 24, 7, 3, -120.0f, 0.25f, 100.0f, 1.0f, [](int, int, int) { return 1.0f; });
+    GridSpec beyondThePole;
+    beyondThePole.south = 100.0f;
+    Write("datum/bad.grd", GridBytes(beyondThePole));
     EXPECT_EQ(Open(std::string(kClarkeUtm11) + "DynDatum=bad.grd\n"), nullptr);
     log.lines.clear();
     GEODESY h = CreateFileGeodesy(Write("good.ini", kClarkeUtm11).c_str(), "Geodesy");
