@@ -463,10 +463,6 @@ bool IsPlace(const DecodedFields& d, const sALL& rec)
     return d.latValid && d.lonValid && std::fabs(rec.Y) <= 90.0 && std::fabs(rec.X) <= 180.0;
 }
 
-// Record errors of one file reported one by one; the rest are counted in one message at
-// the end, so that a file of a million bad positions does not bury everything else.
-constexpr std::int32_t kRecordErrorsReported = 100;
-
 std::string SystemReason(int err) { return err != 0 ? std::strerror(err) : "read error"; }
 }  // namespace
 
@@ -500,8 +496,7 @@ void CZeltoQvxConverter::GetLastWarning(std::string& text) const
 long CZeltoQvxConverter::FailOutput(const char* sentence, const std::string& path, const std::string& reason)
 {
     // The message is a C string: a NUL in the path is shown as "\0" so the reason still shows.
-    std::string text = std::string(sentence) + " ";
-    for (const char ch : path) text += ch == '\0' ? std::string("\\0") : std::string(1, ch);
+    std::string text = std::string(sentence) + " " + zelto_detail::ShownPath(path);
     if (!reason.empty()) text += ": " + reason;
     return SetConverterErrorInfo(text.c_str(), 0);
 }

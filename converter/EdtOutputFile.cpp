@@ -128,6 +128,13 @@ std::string EdtPathFor(const std::string& csvPath)
     return csvPath.substr(0, end) + ".EDT";
 }
 
+std::string ShownPath(const std::string& path)
+{
+    std::string shown;
+    for (const char ch : path) shown += ch == '\0' ? std::string("\\0") : std::string(1, ch);
+    return shown;
+}
+
 std::string UnreadableReason(const std::string& path)
 {
     struct stat st {};

@@ -14,6 +14,10 @@ namespace zelto_detail {
 // stop (the whole name when it has none), then ".EDT".
 std::string EdtPathFor(const std::string& csvPath);
 
+// A path as a message shows it: the message is a C string, so a NUL in the path is shown
+// as "\0" and what follows it still shows.
+std::string ShownPath(const std::string& path);
+
 // The system's reason why `path` cannot be read as a survey export or definition file
 // ("No such file or directory", "Is a directory", ...); empty when it can.
 std::string UnreadableReason(const std::string& path);

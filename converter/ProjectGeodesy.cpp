@@ -103,9 +103,7 @@ long CZeltoQvxConverter::put_BraMixStatePlaneIniFile(std::string path)
     }
     // The message is a C string: a NUL in the path is shown as "\0" so the
     // reason after the path still reaches the user.
-    std::string shown;
-    for (const char ch : path) shown += ch == '\0' ? std::string("\\0") : std::string(1, ch);
-    const std::string text = "Trying to open file:" + shown + "\n" + copy;
+    const std::string text = "Trying to open file:" + zelto_detail::ShownPath(path) + "\n" + copy;
     return SetConverterErrorInfo(text.c_str(), 0);
 }
 
@@ -115,7 +113,7 @@ long CZeltoQvxConverter::ConvertPositionProject(double& latNorthing, double& lon
         m_strIniFile.find('\0') == std::string::npos)
         m_hGeodesy = CreateFileGeodesy(m_strIniFile.c_str(), "Geodesy");
     if (m_hGeodesy == nullptr) {
-        std::string why = zelto_detail::UnreadableReason(m_strIniFile);
+        std::string why = RecordErrorReasonShown() ? zelto_detail::UnreadableReason(m_strIniFile) : "";
         if (!why.empty()) why = m_strIniFile + ": " + why;
         return ReportRecordError("Bad Bramix Geodesy.", why);
     }

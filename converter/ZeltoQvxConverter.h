@@ -233,6 +233,16 @@ protected:
     mutable std::mutex m_errorLock;
 
 private:
+    // Record errors of one file reported one by one; the rest are counted in one message at
+    // the end, so that a file of a million bad positions does not bury everything else.
+    static constexpr std::int32_t kRecordErrorsReported = 100;
+    // Whether a record error reported now shows its reason (inside the loop, and while the
+    // errors are still reported one by one): a reason that costs system calls is looked up
+    // only then.
+    bool RecordErrorReasonShown() const
+    {
+        return m_nRecordLine != 0 && m_nRecordErrors < kRecordErrorsReported;
+    }
     long ReportRecordError(const char* sentence, const std::string& reason);
     long FailOutput(const char* sentence, const std::string& path, const std::string& reason);
 
