@@ -32,13 +32,6 @@ errcode& errcode::operator=(errcode& other) {
 
 errcode& errcode::operator=(errcode&& other) { return *this = static_cast<errcode&>(other); }
 
-void errcode::reportIfArmed() {
-    if (armed && code != 0 && severity >= 1) {
-        armed = 0;
-        facility->report(*this);
-    }
-}
-
 void errcode::reportAtEnd() {
     if (std::uncaught_exceptions() > 0) {
         // Throwing now would end the process; the error is still logged.
@@ -46,7 +39,8 @@ void errcode::reportAtEnd() {
         if (severity >= facility->logThreshold) facility->log(*this);
         return;
     }
-    reportIfArmed();
+    armed = 0;
+    facility->report(*this);
 }
 
 uint32_t errcode::take() noexcept {

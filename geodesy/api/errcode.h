@@ -53,7 +53,6 @@ public:
     bool ok() const noexcept { return code == 0; }
 
 private:
-    void reportIfArmed();
     void reportAtEnd();
 };
 

@@ -216,7 +216,7 @@ VORTAN_API int32_t ECEFGeo(GEODESY h, double X, double Y, double Z, double* lat,
                            double* height) {
     if (h == nullptr || lat == nullptr || lon == nullptr) return Result(2);
     double la = 0.0, lo = 0.0, hh = 0.0;
-    if (!EcefToGeo(*h->projection, Ecef{X, Y, Z}, la, lo, hh)) return Result(kDomainError);
+    if (!EcefToGeo(*h->projection, Ecef{X, Y, Z}, la, lo, height ? &hh : nullptr)) return Result(kDomainError);
     *lat = la;
     *lon = lo;
     if (height != nullptr) *height = hh;

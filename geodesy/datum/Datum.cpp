@@ -34,10 +34,6 @@ Ecef GeoToEcef(const Ellipsoid& ell, double lat, double lon, double h) {
     return GeoToEcef(ell, AnglesOf(lat, lon), h);
 }
 
-bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double& h) {
-    return EcefToGeo(ell, q, lat, lon, &h);
-}
-
 bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, double* h) {
     // A coordinate that is not a finite number never meets the 1e-9 test:
     // refuse it instead of iterating for ever.
