@@ -1,5 +1,5 @@
 /*
- * vortan.h - the C interface of the VORTAN geodesy library (version 13.2).
+ * vortan.h - the C interface of the VORTAN geodesy library (its version: GetGeodesyVersion).
  *
  * Conventions, for every function below:
  *   - angles are radians; latitude comes before longitude, x (easting) before
