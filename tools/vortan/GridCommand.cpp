@@ -171,7 +171,7 @@ int Info(std::ostream& os, const std::string& path) {
 }  // namespace
 
 int RunGridCommand(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv, argv + argc);
     if (args.empty() || args[0] == "-h" || args[0] == "--help") {
         Usage(args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;

@@ -10,7 +10,7 @@
 #ifndef VORTAN_TOOL_GRIDCOMMAND_H
 #define VORTAN_TOOL_GRIDCOMMAND_H
 
-// argv[0] is the word "grid"; returns the process exit status (0 done,
+// argv holds the arguments after the word "grid"; returns the process exit status (0 done,
 // 1 refused or failed, 2 usage).
 int RunGridCommand(int argc, char** argv);
 

@@ -29,8 +29,7 @@ struct StandaloneCommand {
 };
 constexpr StandaloneCommand kStandalone[] = {
     {"help", [](int, char**) { PrintUsage(stdout); return 0; }},
-    // The grid command reads its own arguments from the word "grid" on.
-    {"grid", [](int argc, char** argv) { return RunGridCommand(argc + 1, argv - 1); }},
+    {"grid", RunGridCommand},
 };
 
 std::string ErrorText(int code) {

@@ -23,7 +23,7 @@ std::string ImportAndInfo(const std::string& out) {
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         testing::internal::CaptureStdout();
-        EXPECT_EQ(RunGridCommand(static_cast<int>(argv.size()), argv.data()), 0) << args[1];
+        EXPECT_EQ(RunGridCommand(static_cast<int>(argv.size()) - 1, argv.data() + 1), 0) << args[1];
         text += testing::internal::GetCapturedStdout();
     }
     return text;

@@ -36,7 +36,7 @@ TEST_F(PublicGrids, ImportedGridsAgreeWithProj) {
         ++tested;
         char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data()};
         testing::internal::CaptureStdout();
-        ASSERT_EQ(RunGridCommand(4, argv), 0);
+        ASSERT_EQ(RunGridCommand(3, argv + 1), 0);
         testing::internal::GetCapturedStdout();
         const bool geoid = args[2].ends_with(".gtx");
         GEODESY h = Open("[Geodesy]\nProjection=TME\nSemiMajorAxis=6377397.155\nFlattening=299.1528128\n" +
