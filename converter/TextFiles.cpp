@@ -1,6 +1,8 @@
 // Text-mode file streams for the converter: CR LF line ends on disk, LF in memory.
 #include "ZeltoQvxConverter.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -22,6 +24,8 @@ constexpr std::size_t kStreamBuffer = 1 << 18;
 // The reader's block. A line longer than the block grows it (doubling); the block
 // shrinks back once the pending bytes fit the normal size again.
 constexpr std::size_t kReadBlock = 1 << 18;
+// Written bytes handed to the kernel's write-back at a time.
+constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
 }  // namespace
 
 CZeltoTextReader::~CZeltoTextReader() { Close(); }
@@ -184,9 +188,20 @@ bool CZeltoTextWriter::Create(const std::string& path)
 {
     Close();
     m_failed = false;
-    m_fp = std::fopen(path.c_str(), "wb");
-    if (m_fp == nullptr)
+    m_handed = m_started = 0;
+    // What fopen's "wb" does, except that an empty file (the temporary made for a
+    // conversion) is not truncated again: on ext4 a truncation to zero makes the
+    // closing of the file wait for all of it to be written to disk.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
         return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || (st.st_size != 0 && ::ftruncate(fd, 0) != 0) || (m_fp = ::fdopen(fd, "wb")) == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return false;
+    }
     std::setvbuf(m_fp, nullptr, _IOFBF, kStreamBuffer);
     return true;
 }
@@ -239,9 +254,39 @@ bool CZeltoTextWriter::WriteBytes(std::string_view bytes)
         m_failed = true;
         return false;
     }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_fp) != bytes.size())
+    if (bytes.empty() || m_failed)
+        return !m_failed;
+    // A block of records goes to the file in one call, not copied through the stream's
+    // buffer first; what the stream holds goes before it.
+    if (std::fflush(m_fp) != 0) {
         m_failed = true;
-    return !m_failed;
+        return false;
+    }
+    const int fd = fileno(m_fp);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            if (w == 0) errno = ENOSPC;
+            m_failed = true;
+            return false;
+        }
+        done += static_cast<std::size_t>(w);
+    }
+    m_handed += done;
+#if defined(__linux__)
+    // The kernel writes a file that replaces another as the rename is made: hundreds of
+    // megabytes at once, the program waiting for them. Handing it each few megabytes as
+    // they are written spreads that over the run, beside the conversion.
+    if (m_handed - m_started >= kWriteBackStep) {
+        (void)::sync_file_range(fd, static_cast<off_t>(m_started), static_cast<off_t>(m_handed - m_started),
+                                SYNC_FILE_RANGE_WRITE);
+        m_started = m_handed;
+    }
+#endif
+    return true;
 }
 
 bool CZeltoTextWriter::Close()

@@ -157,6 +157,8 @@ public:
 private:
     std::FILE* m_fp = nullptr;
     bool m_failed = false;
+    std::uint64_t m_handed = 0;   // bytes of WriteBytes handed to the file
+    std::uint64_t m_started = 0;  // ... of which the kernel was asked to write out
 };
 
 class ZELTO_CONVERTER_API CZeltoQvxConverter {
