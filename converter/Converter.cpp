@@ -47,8 +47,12 @@ double OutOfRange(const char* p, const char* end)
     return lead + exp > 0 ? HUGE_VAL : 0.0;
 }
 
-// atof semantics, independent of the process locale.
-double ReadDecimal(std::string_view s)
+// atof semantics, independent of the process locale. With `ownFixed2`, also tells whether
+// "%.2lf" of the value gives back the text itself: an optional minus, a whole part without
+// leading zeros ("0" alone allowed), a full stop, two decimals, and at most fifteen digits.
+// Such a text is the nearest double's only rounding to two decimals, so a record can copy it
+// instead of formatting the value (the value is still returned and used).
+double ReadDecimal(std::string_view s, bool* ownFixed2 = nullptr)
 {
     std::size_t i = 0;
     while (i < s.size() && IsBlank(s[i])) ++i;
@@ -70,6 +74,9 @@ double ReadDecimal(std::string_view s)
         if (digits > 0 && digits <= 15 && (j == s.size() || (s[j] != 'e' && s[j] != 'E'))) {
             static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
             v = static_cast<double>(mant) / kTen[decimals];
+            if (ownFixed2 != nullptr)
+                *ownFixed2 = decimals == 2 && j == s.size() && i == (neg ? 1u : 0u) && digits > 2 &&
+                             (s[i] != '0' || digits == 3);
             return neg ? -v : v;
         }
     }
@@ -320,17 +327,28 @@ struct DecodedFields {
     // The number slots keep their value, "%.2lf" written only where the record is made
     // (one bit a slot in `numbers`); the time and the count keep their texts.
     unsigned numbers = 0;
+    unsigned owned = 0;  // one bit a number slot that keeps its own text
     double number[kSlots];
-    std::uint16_t off[kSlots] = {};
+    // A text slot's text: in `text`, or a number's own text in the line (see Own).
+    const char* at[kSlots] = {};
     std::uint16_t len[kSlots] = {};
     std::size_t used = 0;
     char text[2 * (kTimeMax + 8)];
 
-    char* Begin(Slot s) { off[s] = static_cast<std::uint16_t>(used); return text + used; }
+    char* Begin(Slot s) { at[s] = text + used; return text + used; }
     void End(Slot s, const char* stop)
     {
-        len[s] = static_cast<std::uint16_t>(stop - (text + off[s]));
+        len[s] = static_cast<std::uint16_t>(stop - at[s]);
         used += len[s];
+        set |= 1u << s;
+    }
+    // A number whose "%.2lf" is its text in the line (ReadDecimal's ownFixed2): the record
+    // copies the text. The line must outlive the record made from it.
+    void Own(Slot s, std::string_view t)
+    {
+        owned |= 1u << s;
+        at[s] = t.data();
+        len[s] = static_cast<std::uint16_t>(t.size());
         set |= 1u << s;
     }
     void Fixed(Slot s, double v)
@@ -340,7 +358,8 @@ struct DecodedFields {
         set |= 1u << s;
     }
     bool IsNumber(Slot s) const { return (numbers >> s & 1u) != 0; }
-    std::string_view Get(Slot s) const { return {text + off[s], len[s]}; }
+    bool IsOwn(Slot s) const { return (owned >> s & 1u) != 0; }
+    std::string_view Get(Slot s) const { return {at[s], len[s]}; }
     // The text of a slot, a number's "%.2lf" made in buf (kFixed2Max bytes).
     std::string_view Text(Slot s, char* buf) const
     {
@@ -432,8 +451,18 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
         return std::string_view(line.data() + from, commas[k] - from);
     };
     if (count <= 2) return;
-    rec.Value2 = ReadDecimal(column(2));
-    out.Fixed(DecodedFields::kValue2, rec.Value2);
+    // A number read from its column: its own text where that is its "%.2lf".
+    const auto number = [&](int k, DecodedFields::Slot slot) {
+        bool own = false;
+        const std::string_view t = column(k);
+        const double v = ReadDecimal(t, &own);
+        if (own)
+            out.Own(slot, t);
+        else
+            out.Fixed(slot, v);
+        return v;
+    };
+    rec.Value2 = number(2, DecodedFields::kValue2);
     if (count <= 3) return;
     rec.Offset3 = ReadDecimal(column(3)) - rec.Value2;
     out.Fixed(DecodedFields::kOffset3, rec.Offset3);
@@ -441,8 +470,7 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
     if (count <= 4) return;
     if (count <= 34) date.assign(column(4));  // otherwise column 34 replaces it below
     if (count <= 15) return;
-    rec.Value15 = ReadDecimal(column(15));
-    out.Fixed(DecodedFields::kValue15, rec.Value15);
+    rec.Value15 = number(15, DecodedFields::kValue15);
     if (count <= 31) return;
     out.latText = column(31);
     rec.Y = DecodePosition(out.latText, out.latValid);
@@ -467,8 +495,7 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
         out.End(DecodedFields::kCount36, std::to_chars(out.Begin(DecodedFields::kCount36), out.text + sizeof out.text, v).ptr);
     }
     if (count <= 38) return;
-    rec.Value38 = ReadDecimal(column(38));
-    out.Fixed(DecodedFields::kValue38, rec.Value38);
+    rec.Value38 = number(38, DecodedFields::kValue38);
 }
 
 // Sets to zero the fields of a record that DecodeLine and the projection write.
@@ -498,8 +525,10 @@ char* PutRecordFields(char* o, const DecodedFields& d)
         } else if ((d.set >> f.slot & 1u) != 0) {
             const std::string_view t = d.Get(f.slot);
             // Most fields are short: a fixed 16-byte copy (the buffers have room for it)
-            // instead of a call for every field.
-            if (t.size() <= 16 && t.data() + 16 <= d.text + sizeof d.text)
+            // instead of a call for every field. A number's own text lies in a line of the
+            // reader's block, which has 16 readable bytes past every line.
+            const bool roomy = d.IsOwn(f.slot) || t.data() + 16 <= d.text + sizeof d.text;
+            if (t.size() <= 16 && roomy)
                 std::memcpy(o, t.data(), 16);
             else
                 std::memcpy(o, t.data(), t.size());

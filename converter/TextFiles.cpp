@@ -24,6 +24,8 @@ constexpr std::size_t kStreamBuffer = 1 << 18;
 // The reader's block. A line longer than the block grows it (doubling); the block
 // shrinks back once the pending bytes fit the normal size again.
 constexpr std::size_t kReadBlock = 1 << 18;
+// Bytes allocated past the block, so that 16 bytes after every line handed out can be read.
+constexpr std::size_t kLineSlack = 16;
 // Written bytes handed to the kernel's write-back at a time.
 constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
 }  // namespace
@@ -73,7 +75,7 @@ bool CZeltoTextReader::Refill()
     const std::size_t pending = m_end - m_begin;
     if (!m_block || pending == m_capacity || (m_capacity > kReadBlock && pending < kReadBlock / 2)) {
         const std::size_t size = pending == m_capacity && m_block ? 2 * m_capacity : kReadBlock;
-        std::unique_ptr<char[]> grown(new (std::nothrow) char[size]);
+        std::unique_ptr<char[]> grown(new (std::nothrow) char[size + kLineSlack]);
         if (!grown) {
             // A line too long for the memory: the conversion fails as on a read error
             // instead of taking what was read so far for the end of the file.

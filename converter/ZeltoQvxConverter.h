@@ -117,7 +117,8 @@ public:
     // which Failed() tells apart.
     bool ReadLine(std::string& line);
     // The same, without a copy: the view points into the reader's block and stays valid
-    // until the next ReadLine, Rewind, Open or Close.
+    // until the next ReadLine, Rewind, Open or Close. The 16 bytes after the view are
+    // readable too (block memory of no defined content), for fixed-size copies.
     bool ReadLine(std::string_view& line);
     bool Failed() const { return m_failed; }  // a read failed since the last Open
     bool Rewind();
