@@ -804,6 +804,7 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         m_InFile.Close();
         return FailOutput("Failed to open Bramix file.", m_strOutFile, reason);
     }
+    if (pending.Replaces()) m_OutFile.WriteBackEarly();
     auto fail = [&](const char* sentence, const std::string& path, const std::string& why) {
         CloseFiles();
         pending.Discard();

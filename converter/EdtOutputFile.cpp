@@ -151,6 +151,7 @@ bool PendingEdt::Begin(const std::string& input, const std::string& target, std:
 {
     Discard();
     m_target = target;
+    m_replaces = false;
     struct stat in {}, out {};
     const bool inputSeen = ::stat(input.c_str(), &in) == 0;
     if (SameNameIgnoringCase(NameOf(input), NameOf(target)) ||
@@ -179,6 +180,7 @@ bool PendingEdt::Begin(const std::string& input, const std::string& target, std:
             if (S_ISDIR(out.st_mode)) { reason = Reason(EISDIR); return false; }
             if (!S_ISREG(out.st_mode)) { reason = "Not a regular file"; return false; }
             keepMode = out.st_mode & 07777;  // a replaced file keeps its permissions
+            m_replaces = true;
         }
     }
     // The temporary shares the target's folder, so that the rename never crosses file

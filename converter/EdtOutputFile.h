@@ -35,6 +35,8 @@ public:
     // `reason` holds the system's reason and nothing exists on disk.
     bool Begin(const std::string& input, const std::string& target, std::string& reason);
     const std::string& TempPath() const { return m_temp; }
+    // Whether a file stood at the target when Begin looked.
+    bool Replaces() const { return m_replaces; }
 
     // Puts the written temporary in the target's place: replacing any file there, or (with
     // replace false, for a cancelled run) only where no file of that name exists; an existing
@@ -49,6 +51,7 @@ private:
     std::string m_target;  // the file to replace: a link's target when the name is a link
     std::string m_temp;
     int m_slot = -1;  // entry of the signal-time removal list
+    bool m_replaces = false;
 };
 
 }  // namespace zelto_detail

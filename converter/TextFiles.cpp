@@ -191,6 +191,7 @@ bool CZeltoTextWriter::Create(const std::string& path)
     Close();
     m_failed = false;
     m_handed = m_started = 0;
+    m_writeBackEarly = false;
     // What fopen's "wb" does, except that an empty file (the temporary made for a
     // conversion) is not truncated again: on ext4 a truncation to zero makes the
     // closing of the file wait for all of it to be written to disk.
@@ -279,10 +280,7 @@ bool CZeltoTextWriter::WriteBytes(std::string_view bytes)
     }
     m_handed += done;
 #if defined(__linux__)
-    // The kernel writes a file that replaces another as the rename is made: hundreds of
-    // megabytes at once, the program waiting for them. Handing it each few megabytes as
-    // they are written spreads that over the run, beside the conversion.
-    if (m_handed - m_started >= kWriteBackStep) {
+    if (m_writeBackEarly && m_handed - m_started >= kWriteBackStep) {
         (void)::sync_file_range(fd, static_cast<off_t>(m_started), static_cast<off_t>(m_handed - m_started),
                                 SYNC_FILE_RANGE_WRITE);
         m_started = m_handed;

@@ -148,6 +148,10 @@ public:
     CZeltoTextWriter(const CZeltoTextWriter&) = delete;
     CZeltoTextWriter& operator=(const CZeltoTextWriter&) = delete;
     bool Create(const std::string& path);  // replaces any file of that name
+    // From now on, hands what WriteBytes wrote to the kernel's write-back every few
+    // megabytes. For a file that will replace another by a rename: ext4 writes such a file
+    // out whole at the rename, with the program waiting; this spreads that over the writing.
+    void WriteBackEarly() { m_writeBackEarly = true; }
     bool IsOpen() const { return m_fp != nullptr; }
     bool Write(const std::string& text);
     // Writes the bytes as they stand, line ends included (no LF to CR LF).
@@ -160,6 +164,7 @@ private:
     bool m_failed = false;
     std::uint64_t m_handed = 0;   // bytes of WriteBytes handed to the file
     std::uint64_t m_started = 0;  // ... of which the kernel was asked to write out
+    bool m_writeBackEarly = false;
 };
 
 class ZELTO_CONVERTER_API CZeltoQvxConverter {
