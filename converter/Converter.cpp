@@ -246,6 +246,12 @@ bool IsBlankPart(std::string_view part)
 // `valid` tells whether the text is a position at all: a hemisphere letter, degrees that are
 // a finite number, and minutes and seconds (0 when absent) from 0 to below 60. The range of
 // the whole value is the caller's to check.
+// A position's value with the sign its hemisphere letter gives.
+double Signed(char hemi, double v)
+{
+    return (hemi == 'N' || hemi == 'E') ? v : -v;
+}
+
 // The shape every Zelto export writes, "N 32°42′00.02″": a letter, one optional blank, up to
 // three digits of degrees, the degree sign, up to two digits of minutes, the minute sign,
 // seconds with up to two digits before and six after the full stop, then the second sign or
@@ -279,7 +285,7 @@ bool DecodeUsualPosition(std::string_view text, double& value, bool& valid)
     const double s = static_cast<double>(sec) / kTen[decimals];
     const double v = s / 3600.0 + static_cast<double>(static_cast<int>(min)) / 60.0 + static_cast<double>(deg);
     valid = min < 60 && s < 60.0;
-    value = (hemi == 'N' || hemi == 'E') ? v : -v;
+    value = Signed(hemi, v);
     return true;
 }
 
@@ -312,7 +318,7 @@ double DecodePosition(std::string_view text, bool& valid)
     valid = letter && StartsWithNumber(degPart) && (IsBlankPart(minPart) || StartsWithNumber(minPart)) &&
             (IsBlankPart(secPart) || StartsWithNumber(secPart)) && std::isfinite(deg) && std::isfinite(sec) &&
             min >= 0 && min < 60 && sec >= 0.0 && sec < 60.0 && std::isfinite(v);
-    return (hemi == 'N' || hemi == 'E') ? v : -v;
+    return Signed(hemi, v);
 }
 
 // The output fields that columns fill: the numbers as values, the other fields as texts.

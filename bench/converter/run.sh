@@ -7,7 +7,9 @@
 #     Clarke 1866 with the same translation (the project mode's work);
 #   - peak resident memory (/usr/bin/time "Maximum resident set size") on RECORDS/100,
 #     RECORDS and 5 x RECORDS records, both modes: it must not grow with the file;
-#   - four files of RECORDS records converted with -j 1 and with -j 2;
+#   - four files of RECORDS records converted with -j 1 and with -j 2, replacing the .EDT
+#     files of the run before (ext4 then writes the new files out and frees the old ones
+#     during the run) and into a folder without them (BEFORE=... empties it before each run);
 #   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on,
 #     and linecopy.c (getline/fputs of every line into a new file), the floor of any
 #     line-by-line converter.
@@ -57,6 +59,7 @@ best() {
   local b= bc= br=
   for ((r = 0; r < n; ++r)); do
     local t0 t1
+    [[ -z ${BEFORE:-} ]] || eval "$BEFORE"
     [[ ${SYNC:-1} == 0 ]] || sync
     t0=$(date +%s%N)
     /usr/bin/time -f '%U %S %M' -o "$work/time" "$@" > /dev/null
@@ -83,6 +86,8 @@ best utm_h    1 "$tool" --quiet "$work/huge.csv"
 best proj_h   1 "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
 best j1       "$runs" "$tool" --quiet -j 1 "$work"/batch/f{1,2,3,4}.csv
 best j2       "$runs" "$tool" --quiet -j 2 "$work"/batch/f{1,2,3,4}.csv
+BEFORE='rm -f "$work"/batch/*.EDT' best j1_new "$runs" "$tool" --quiet -j 1 "$work"/batch/f{1,2,3,4}.csv
+BEFORE='rm -f "$work"/batch/*.EDT' best j2_new "$runs" "$tool" --quiet -j 2 "$work"/batch/f{1,2,3,4}.csv
 
 # The conversions must have converted every record.
 "$tool" --quiet "$work/big.csv" | grep -q "CSV Records: $records\$" || { echo "UTM run lost records" >&2; exit 1; }
@@ -109,6 +114,8 @@ row "zelto2edt UTM ($huge)" utm_h "$(rate "$huge" "${wall[utm_h]}")"
 row "zelto2edt project ($huge)" proj_h "$(rate "$huge" "${wall[proj_h]}")"
 row "zelto2edt UTM -j 1, 4 files of $records" j1 "$(rate $((4 * records)) "${wall[j1]}")"
 row "zelto2edt UTM -j 2, 4 files of $records" j2 "$(rate $((4 * records)) "${wall[j2]}")"
+row "  the same -j 1, no .EDT there before" j1_new "$(rate $((4 * records)) "${wall[j1_new]}")"
+row "  the same -j 2, no .EDT there before" j2_new "$(rate $((4 * records)) "${wall[j2_new]}")"
 echo
 if ((have_cs2cs)); then
   echo "zelto2edt UTM against cs2cs to UTM:            $(ratio "${wall[cs2cs]}" "${wall[utm]}") faster (target at least 5x)"
@@ -117,6 +124,6 @@ if ((have_cs2cs)); then
 fi
 echo "zelto2edt UTM against cat:                     $(ratio "${wall[utm]}" "${wall[cat]}") the time of reading the file"
 echo "zelto2edt UTM against linecopy:                $(ratio "${wall[utm]}" "${wall[linecopy]}") the time of copying the lines"
-echo "-j 2 against -j 1 on four files:               $(ratio "${wall[j1]}" "${wall[j2]}") (target at least 1.8x)"
+echo "-j 2 against -j 1 on four files:               $(ratio "${wall[j1]}" "${wall[j2]}") replacing the .EDT files, $(ratio "${wall[j1_new]}" "${wall[j2_new]}") writing new ones (target at least 1.8x)"
 echo "peak memory $small -> $records -> $huge records: UTM $(mib "${rss[utm_s]}") -> $(mib "${rss[utm]}") -> $(mib "${rss[utm_h]}"), project $(mib "${rss[proj_s]}") -> $(mib "${rss[project]}") -> $(mib "${rss[proj_h]}") (target under 8 MiB, flat)"
 echo "targets: UTM at least 2.20 M records/s, project at least 1.60 M records/s; load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

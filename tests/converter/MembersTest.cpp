@@ -34,7 +34,9 @@ TEST(Members, ParseWriteAndOpenFiles) {
     for (int i = 0; i < ZELTO_OUTPUT_FIELDS; ++i) joined += fields[i], joinedNone += none[i];
     EXPECT_EQ(joined, std::string(",") + kit::kRecordText + ",");
     EXPECT_EQ(joinedNone, std::string(40, ','));
-    // The record line with its signed checksum, as the .EDT holds it.
+    // The record line with its signed checksum, as the .EDT holds it (a longer file of that
+    // name is replaced).
+    dir.write("record.EDT", std::string(500, 'x'));
     ASSERT_TRUE(p.m_OutFile.Create(dir.file("record.EDT")));
     EXPECT_EQ(p.WriteEDTLine(fields), S_OK);
     ASSERT_TRUE(p.m_OutFile.Close());
