@@ -21,7 +21,8 @@
 # of earlier runs while a later one is timed, on the core a -j 2 run needs and a -j 1
 # run leaves free, and each .EDT replaced waits for the writing of its pages.
 #
-# Usage: bench/converter/run.sh [RECORDS]   (BUILD_BENCH=build folder, RUNS=count, SYNC=0|1)
+# Usage: bench/converter/run.sh [RECORDS]   (BUILD_BENCH=build folder, RUNS=count, SYNC=0|1,
+#        JOBS_DIR=folder for the four files of the -j rows)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -48,8 +49,13 @@ python3 "$here/make_survey_csv.py" "$records" "$work/big.csv" --positions "$work
 python3 "$here/make_survey_csv.py" "$small" "$work/small.csv"
 # The large file: the big one's records five times over after one title line.
 { cat "$work/big.csv"; for _ in 1 2 3 4; do tail -n +2 "$work/big.csv"; done; } > "$work/huge.csv"
-mkdir -p "$work/batch"
-for f in 1 2 3 4; do cp "$work/big.csv" "$work/batch/f$f.csv"; done
+# The four files of the -j rows: in the work folder, or in JOBS_DIR (a folder of its own
+# there, removed at the end), e.g. on a tmpfs to see the workers without the disk.
+batch=$work/batch
+[[ -z ${JOBS_DIR:-} ]] || batch=$(mktemp -d "$JOBS_DIR/zelto-jobs.XXXXXX")
+trap 'rm -rf "$work"; [[ $batch == "$work"/* ]] || rm -rf "$batch"' EXIT
+mkdir -p "$batch"
+for f in 1 2 3 4; do cp "$work/big.csv" "$batch/f$f.csv"; done
 echo "$(du -m "$work/big.csv" | cut -f1) MB, $(wc -l < "$work/big.csv") lines; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # best NAME RUNS CMD...: runs CMD RUNS times (stdout to /dev/null), keeps the best wall time.
@@ -84,10 +90,12 @@ best utm_s    "$runs" "$tool" --quiet "$work/small.csv"
 best proj_s   "$runs" "$tool" --quiet --geodesy "$ini" "$work/small.csv"
 best utm_h    1 "$tool" --quiet "$work/huge.csv"
 best proj_h   1 "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
-best j1       "$runs" "$tool" --quiet -j 1 "$work"/batch/f{1,2,3,4}.csv
-best j2       "$runs" "$tool" --quiet -j 2 "$work"/batch/f{1,2,3,4}.csv
-BEFORE='rm -f "$work"/batch/*.EDT' best j1_new "$runs" "$tool" --quiet -j 1 "$work"/batch/f{1,2,3,4}.csv
-BEFORE='rm -f "$work"/batch/*.EDT' best j2_new "$runs" "$tool" --quiet -j 2 "$work"/batch/f{1,2,3,4}.csv
+best j1       "$runs" "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
+best j2       "$runs" "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+# The removed files' blocks are discarded by the file system after the removal (with the
+# discard mount option): a second's pause keeps that out of the timed run.
+BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' best j1_new "$runs" "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
+BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' best j2_new "$runs" "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
 
 # The conversions must have converted every record.
 "$tool" --quiet "$work/big.csv" | grep -q "CSV Records: $records\$" || { echo "UTM run lost records" >&2; exit 1; }
