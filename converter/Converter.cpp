@@ -47,6 +47,10 @@ double OutOfRange(const char* p, const char* end)
     return lead + exp > 0 ? HUGE_VAL : 0.0;
 }
 
+// 10^0 to 10^15, each exact: a decimal of up to 15 digits is its digits as a whole number
+// divided by one of them, correctly rounded.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // atof semantics, independent of the process locale. With `ownFixed2`, also tells whether
 // "%.2lf" of the value gives back the text itself: an optional minus, a whole part without
 // leading zeros ("0" alone allowed), a full stop, two decimals, and at most fifteen digits.
@@ -72,8 +76,7 @@ double ReadDecimal(std::string_view s, bool* ownFixed2 = nullptr)
             for (++j; j < s.size() && (d = static_cast<unsigned char>(s[j]) - unsigned{'0'}) < 10; ++j, ++digits, ++decimals)
                 mant = mant * 10 + d;
         if (digits > 0 && digits <= 15 && (j == s.size() || (s[j] != 'e' && s[j] != 'E'))) {
-            static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-            v = static_cast<double>(mant) / kTen[decimals];
+            v = static_cast<double>(mant) / kPowersOfTen[decimals];
             if (ownFixed2 != nullptr)
                 *ownFixed2 = decimals == 2 && j == s.size() && i == (neg ? 1u : 0u) && digits > 2 &&
                              (s[i] != '0' || digits == 3);
@@ -281,8 +284,7 @@ bool DecodeUsualPosition(std::string_view text, double& value, bool& valid)
     ++p;
     const int decimals = digits(6, sec);
     if (decimals == 0 || (p != end && static_cast<unsigned char>(*p) != 0xE2)) return false;
-    static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-    const double s = static_cast<double>(sec) / kTen[decimals];
+    const double s = static_cast<double>(sec) / kPowersOfTen[decimals];
     const double v = s / 3600.0 + static_cast<double>(static_cast<int>(min)) / 60.0 + static_cast<double>(deg);
     valid = min < 60 && s < 60.0;
     value = Signed(hemi, v);

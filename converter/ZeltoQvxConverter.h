@@ -220,7 +220,10 @@ protected:
     void Fire_SendPercentDone(double percent);
     bool WriteLogFile(std::string text);
 
-    std::int32_t m_nCSVRecords = 0;
+    // A conversion writes its members on every record, from the first to the last: the
+    // alignment makes the object fill whole cache lines, so that converters working side by
+    // side on other threads (and whatever lies next to them) never share a line with them.
+    alignas(64) std::int32_t m_nCSVRecords = 0;
     CZeltoTextReader m_InFile;
     CZeltoTextWriter m_OutFile;
     std::string m_strOutFile;

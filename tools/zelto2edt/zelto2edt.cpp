@@ -275,9 +275,7 @@ int RunParallel(const std::vector<std::string>& files, const Settings& s, bool q
     const std::vector<std::vector<size_t>> groups = OrderedGroups(files);
     jobs = std::min(jobs, groups.size());
 
-    // Each worker on cache lines of its own: a converter writes its record fields on every
-    // record, and the next worker's progress value must not share a line with them.
-    struct alignas(64) Worker {
+    struct Worker {
         WorkerReceiver receiver;
         CZeltoQvxConverter converter;
     };
