@@ -94,6 +94,18 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A reference to the file at `path` that keeps it in existence while held (not opened for
+// reading or writing); -1 when there is none or the system has no such reference.
+int HoldForRemoval(const std::string& path)
+{
+#ifdef O_PATH
+    return ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+#else
+    (void)path;
+    return -1;
+#endif
+}
+
 }  // namespace
 
 void RemovePartialEdtFiles() noexcept
@@ -224,8 +236,16 @@ bool PendingEdt::Commit(bool replace, bool& kept, std::string& reason)
     if (m_temp.empty()) { reason = Reason(ENOENT); return false; }
     // The temporary takes the target's name; on failure it goes and the target stays.
     auto renameIntoPlace = [&] {
-        if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-            reason = Reason(errno);
+        // The file replaced is held open across the rename, so that its removal (freeing
+        // its blocks, on some file systems waiting for the disk to discard them) happens
+        // at the close below and not inside the rename, where the folder stays locked and
+        // every other rename into it (a second converter's) would wait for it.
+        const int replaced = HoldForRemoval(m_target);
+        const bool moved = std::rename(m_temp.c_str(), m_target.c_str()) == 0;
+        const int err = errno;
+        if (replaced >= 0) ::close(replaced);
+        if (!moved) {
+            reason = Reason(err);
             Discard();
             return false;
         }

@@ -8,7 +8,8 @@
 //   errors = N             (errors posted; default: the number of error lines)
 //   last_error = TEXT      ({csv} stands for the input's path)
 // Each case is converted by an object that has just converted another survey (so
-// nothing may carry over), and again under a comma-decimal locale: same bytes.
+// nothing may carry over), and again under a comma-decimal locale, replacing the first
+// .EDT: same bytes, no descriptor left open.
 // ZELTO_UPDATE_GOLDEN=1 writes the .EDT files from this build instead.
 #include "ConverterTestKit.h"
 
@@ -68,6 +69,7 @@ TEST_P(ConverterCases, ConvertsAsRecorded) {
         return kit::Convert(w.c, csv);
     };
     kit::Wired<> w;
+    const int descriptors = kit::OpenDescriptors();
     ASSERT_EQ(kit::Convert(w.c, dir.write("before.csv", kit::Survey(2))).result, S_OK);
     const kit::Outcome r = convert(w);
     EXPECT_EQ(r.result, k.Get("result", "ok") == "ok" ? S_OK : E_FAIL) << r.error;
@@ -99,6 +101,7 @@ TEST_P(ConverterCases, ConvertsAsRecorded) {
         }
     }
     EXPECT_TRUE(kit::NoTemporaryLeft(dir));
+    EXPECT_EQ(kit::OpenDescriptors(), descriptors);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ConverterCases, testing::ValuesIn(ReadCases()),
