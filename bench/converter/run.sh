@@ -14,8 +14,8 @@
 #     and linecopy.c (getline/fputs of every line into a new file), the floor of any
 #     line-by-line converter.
 # Each figure is the best of RUNS (default 5) wall-clock times (the 5 x RECORDS runs:
-# one); user+system CPU of that run is shown beside it, so that a run slowed by another
-# process on the machine shows. The load average before and after is printed.
+# one), the programs compared taking turns (see once); user+system CPU of that run is
+# shown beside it, so that a run slowed by another process on the machine shows. The load average before and after is printed.
 # Before every timed run the dirty pages of the runs before it are written out (`sync`,
 # outside the time; SYNC=0 leaves it out): otherwise the kernel writes the hundreds of MB
 # of earlier runs while a later one is timed, on the core a -j 2 run needs and a -j 1
@@ -58,48 +58,59 @@ mkdir -p "$batch"
 for f in 1 2 3 4; do cp "$work/big.csv" "$batch/f$f.csv"; done
 echo "$(du -m "$work/big.csv" | cut -f1) MB, $(wc -l < "$work/big.csv") lines; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# best NAME RUNS CMD...: runs CMD RUNS times (stdout to /dev/null), keeps the best wall time.
+# once NAME CMD...: runs CMD once (stdout to /dev/null) and keeps the run if it is NAME's
+# fastest so far. The programs compared side by side are run in rounds, each once a
+# round, and each keeps its best round: the test machines' CPUs change speed from one
+# minute to the next (the same conversion took 0.33 s and 0.54 s of wall time in
+# consecutive runs), and a program whose runs all fell in a slow minute would be
+# compared with one that met a fast one.
 declare -A wall cpu rss
-best() {
-  local name=$1 n=$2; shift 2
-  local b= bc= br=
-  for ((r = 0; r < n; ++r)); do
-    local t0 t1
-    [[ -z ${BEFORE:-} ]] || eval "$BEFORE"
-    # The files a run reads are read once before it, outside the time: a kernel that
-    # pages out cold page cache (DAMON's reclaim on the test machines) would otherwise
-    # time the disk for inputs last read a minute before.
-    for a in "$@"; do [[ -f $a ]] && cat "$a" > /dev/null; done
-    [[ ${SYNC:-1} == 0 ]] || sync
-    t0=$(date +%s%N)
-    /usr/bin/time -f '%U %S %M' -o "$work/time" "$@" > /dev/null
-    t1=$(date +%s%N)
-    local t=$(( (t1 - t0) / 1000 ))  # microseconds
-    read -r u s m < "$work/time"
-    if [[ -z $b ]] || ((t < b)); then b=$t; bc=$(awk -v u="$u" -v s="$s" 'BEGIN{printf "%.2f", u + s}'); br=$m; fi
-  done
-  wall[$name]=$b cpu[$name]=$bc rss[$name]=$br
+once() {
+  local name=$1; shift
+  local t0 t1
+  [[ -z ${BEFORE:-} ]] || eval "$BEFORE"
+  # The files a run reads are read once before it, outside the time: a kernel that
+  # pages out cold page cache (DAMON's reclaim on the test machines) would otherwise
+  # time the disk for inputs last read a minute before.
+  for a in "$@"; do [[ -f $a ]] && cat "$a" > /dev/null; done
+  [[ ${SYNC:-1} == 0 ]] || sync
+  t0=$(date +%s%N)
+  /usr/bin/time -f '%U %S %M' -o "$work/time" "$@" > /dev/null
+  t1=$(date +%s%N)
+  local t=$(( (t1 - t0) / 1000 ))  # microseconds
+  read -r u s m < "$work/time"
+  if [[ -z ${wall[$name]:-} ]] || ((t < wall[$name])); then
+    wall[$name]=$t
+    cpu[$name]=$(awk -v u="$u" -v s="$s" 'BEGIN{printf "%.2f", u + s}')
+    rss[$name]=$m
+  fi
 }
 
-best cat      "$runs" cat "$work/big.csv"
-best linecopy "$runs" "$work/linecopy" "$work/big.csv"
-best utm      "$runs" "$tool" --quiet "$work/big.csv"
-best project  "$runs" "$tool" --quiet --geodesy "$ini" "$work/big.csv"
-if ((have_cs2cs)); then
-  best cs2cs  "$runs" cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=11 +datum=WGS84 "$work/big.txt"
-  best cs2cs_shift "$runs" cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=11 +ellps=clrk66 \
-    +towgs84=-8,160,176 "$work/big.txt"
-fi
-best utm_s    "$runs" "$tool" --quiet "$work/small.csv"
-best proj_s   "$runs" "$tool" --quiet --geodesy "$ini" "$work/small.csv"
-best utm_h    1 "$tool" --quiet "$work/huge.csv"
-best proj_h   1 "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
-best j1       "$runs" "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
-best j2       "$runs" "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+for ((r = 0; r < runs; ++r)); do
+  once cat      cat "$work/big.csv"
+  once linecopy "$work/linecopy" "$work/big.csv"
+  once utm      "$tool" --quiet "$work/big.csv"
+  once project  "$tool" --quiet --geodesy "$ini" "$work/big.csv"
+  if ((have_cs2cs)); then
+    once cs2cs  cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=11 +datum=WGS84 "$work/big.txt"
+    once cs2cs_shift cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=11 +ellps=clrk66 \
+      +towgs84=-8,160,176 "$work/big.txt"
+  fi
+  once utm_s    "$tool" --quiet "$work/small.csv"
+  once proj_s   "$tool" --quiet --geodesy "$ini" "$work/small.csv"
+done
+once utm_h    "$tool" --quiet "$work/huge.csv"
+once proj_h   "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
+for ((r = 0; r < runs; ++r)); do
+  once j1     "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
+  once j2     "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+done
 # The removed files' blocks are discarded by the file system after the removal (with the
 # discard mount option): a second's pause keeps that out of the timed run.
-BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' best j1_new "$runs" "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
-BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' best j2_new "$runs" "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+for ((r = 0; r < runs; ++r)); do
+  BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j1_new "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
+  BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j2_new "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+done
 
 # The conversions must have converted every record.
 "$tool" --quiet "$work/big.csv" | grep -q "CSV Records: $records\$" || { echo "UTM run lost records" >&2; exit 1; }
