@@ -443,11 +443,17 @@ int FindCommas(const char* line, std::size_t n, std::uint32_t* at)
     return std::min(count, kCommasRead);
 }
 
+// What the header takes from the first record: its date, its time and its depth offset.
+struct HeaderValues {
+    std::string& date;
+    std::string& time;
+    double& depthOffset;
+};
+
 // Splits one CSV line and decodes its columns: the record, the texts of the output fields
-// and the date, time and depth offset the header takes. Every comma separates; the text
-// after a line's last comma is not decoded.
-void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::string& date, std::string& time,
-                double& depthOffset)
+// and, with `header`, the values the header takes. Every comma separates; the text after a
+// line's last comma is not decoded.
+void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, HeaderValues* header)
 {
     std::uint32_t commas[kCommasRoom];
     const int count = FindCommas(line.data(), line.size(), commas);
@@ -474,9 +480,9 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
     if (count <= 3) return;
     rec.Offset3 = ReadDecimal(column(3)) - rec.Value2;
     out.Fixed(DecodedFields::kOffset3, rec.Offset3);
-    depthOffset = rec.Offset3;
+    if (header != nullptr) header->depthOffset = rec.Offset3;
     if (count <= 4) return;
-    if (count <= 34) date.assign(column(4));  // otherwise column 34 replaces it below
+    if (header != nullptr && count <= 34) header->date.assign(column(4));  // otherwise column 34 replaces it below
     if (count <= 15) return;
     rec.Value15 = number(15, DecodedFields::kValue15);
     if (count <= 31) return;
@@ -486,13 +492,13 @@ void DecodeLine(std::string_view line, sALL& rec, DecodedFields& out, std::strin
     out.lonText = column(32);
     rec.X = DecodePosition(out.lonText, out.lonValid);
     if (count <= 34) return;
-    date.assign(column(34));
+    if (header != nullptr) header->date.assign(column(34));
     if (count <= 35) return;
     {
         char* t = out.Begin(DecodedFields::kTime);
         std::size_t n = 0;
         rec.TimeSec = DecodeTime(column(35), t, n);
-        time.assign(t, n);
+        if (header != nullptr) header->time.assign(t, n);
         std::memcpy(t + n, ".000", 4);
         out.End(DecodedFields::kTime, t + n + 4);
     }
@@ -693,7 +699,8 @@ long CZeltoQvxConverter::ConvertPosition(double& latNorthing, double& lonEasting
 long CZeltoQvxConverter::ParseCSVLine(std::string& line, sALL& rec, std::string* fields)
 {
     DecodedFields decoded;
-    DecodeLine(line, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
+    HeaderValues header{m_strDate, m_strTime, m_dDepthOffset};
+    DecodeLine(line, rec, decoded, &header);
     // No made-up position: a text that is no place on Earth, or one the projection
     // refuses, leaves the easting and northing empty.
     if (IsPlace(decoded, rec) && ConvertPosition(rec.Y, rec.X) == S_OK) {
@@ -829,7 +836,8 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         while (m_InFile.ReadLine(line2)) {
             if (!HasContent(line2)) continue;
             DecodedFields decoded;
-            DecodeLine(line2, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
+            HeaderValues header{m_strDate, m_strTime, m_dDepthOffset};
+            DecodeLine(line2, rec, decoded, &header);
             WriteFileHeader();
             if (m_OutFile.Failed()) return fail("Failed to write record to file.", m_strOutFile, SystemReason(errno));
             break;
@@ -869,7 +877,7 @@ long CZeltoQvxConverter::WriteQVXFile(std::string /*path*/)
         // `rep stos` of notable start-up cost on every record.
         ClearDecodedFields(rec);
         DecodedFields decoded;
-        DecodeLine(record, rec, decoded, m_strDate, m_strTime, m_dDepthOffset);
+        DecodeLine(record, rec, decoded, nullptr);  // the header has its values
         const bool place = IsPlace(decoded, rec);
         m_nRecordLine = lineNumber;
         m_svRecordLat = decoded.latText;
