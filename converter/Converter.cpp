@@ -554,10 +554,37 @@ char* PutRecordFields(char* o, const DecodedFields& d)
     return o;
 }
 
+// A line's checksum: the sum of its bytes read as signed chars, modulo 2^32.
 std::int32_t Checksum(std::string_view s)
 {
     std::uint32_t sum = 0;
-    for (char c : s) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a signed byte c is (c ^ 0x80) - 128 with c ^ 0x80 read
+    // unsigned, and psadbw adds unsigned bytes. A line of 16 bytes or more takes its last
+    // part from the 16 bytes that end the line, those already counted masked out, so that
+    // nothing is read outside the line.
+    if (s.size() >= 16) {
+        alignas(16) static constexpr unsigned char kTailMask[32] = {
+            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80)), zero = _mm_setzero_si128();
+        const char* const p = s.data();
+        __m128i acc = zero;
+        for (; i + 16 <= s.size(); i += 16) {
+            const __m128i w = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), flip);
+            acc = _mm_add_epi64(acc, _mm_sad_epu8(w, zero));
+        }
+        const std::size_t rest = s.size() - i;
+        const __m128i last = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + s.size() - 16)), flip);
+        const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kTailMask + rest));
+        acc = _mm_add_epi64(acc, _mm_sad_epu8(_mm_and_si128(last, keep), zero));
+        alignas(16) std::uint64_t lanes[2];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(lanes[0] + lanes[1] - 128u * s.size()));
+    }
+#endif
+    for (; i < s.size(); ++i) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(s[i])));
     return static_cast<std::int32_t>(sum);
 }
 

@@ -42,6 +42,14 @@ TEST(Members, ParseWriteAndOpenFiles) {
     ASSERT_TRUE(p.m_OutFile.Close());
     const std::string body = kit::kRecordText;
     EXPECT_EQ(TempDir::read(dir.file("record.EDT")), body + std::to_string(kit::SignedSum(body)) + "\r\r\n");
+    // The checksum of lines of every length up to 80, bytes above 0x7F counting negative.
+    ASSERT_TRUE(p.m_OutFile.Create(dir.file("sums.EDT")));
+    for (std::size_t n = 0; n <= 80; ++n) {
+        std::string text;
+        for (std::size_t i = 0; i < n; ++i) text += static_cast<char>(i * 37 + n * 11);
+        EXPECT_EQ(static_cast<std::int32_t>(p.WriteFileLine(text, 0)), kit::SignedSum(text)) << n;
+    }
+    ASSERT_TRUE(p.m_OutFile.Close());
     // DoOpenFile creates (and logs the name), WriteFileLine writes a line.
     p.put_Logfile(dir.write("log.txt", ""));
     const ZeltoFileHandle fd = p.DoOpenFile(dir.file("raw.txt"), ZELTO_GENERIC_WRITE, ZELTO_CREATE_ALWAYS);
