@@ -557,8 +557,6 @@ char* PutRecordFields(char* o, const DecodedFields& d)
 // A line's checksum: the sum of its bytes read as signed chars, modulo 2^32.
 std::int32_t Checksum(std::string_view s)
 {
-    std::uint32_t sum = 0;
-    std::size_t i = 0;
 #if defined(__SSE2__)
     // Sixteen bytes at a time: a signed byte c is (c ^ 0x80) - 128 with c ^ 0x80 read
     // unsigned, and psadbw adds unsigned bytes. A line of 16 bytes or more takes its last
@@ -571,6 +569,7 @@ std::int32_t Checksum(std::string_view s)
         const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80)), zero = _mm_setzero_si128();
         const char* const p = s.data();
         __m128i acc = zero;
+        std::size_t i = 0;
         for (; i + 16 <= s.size(); i += 16) {
             const __m128i w = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), flip);
             acc = _mm_add_epi64(acc, _mm_sad_epu8(w, zero));
@@ -584,7 +583,8 @@ std::int32_t Checksum(std::string_view s)
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(lanes[0] + lanes[1] - 128u * s.size()));
     }
 #endif
-    for (; i < s.size(); ++i) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(s[i])));
+    std::uint32_t sum = 0;
+    for (char c : s) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
     return static_cast<std::int32_t>(sum);
 }
 
