@@ -753,13 +753,7 @@ std::uint32_t CZeltoQvxConverter::WriteFileLine(std::string text, std::int32_t w
 
 std::int32_t CZeltoQvxConverter::WriteFileLine(ZeltoFileHandle handle, std::string text)
 {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t w = ::write(handle, text.data() + done, text.size() - done);
-        if (w <= 0) return 0;
-        done += static_cast<std::size_t>(w);
-    }
-    return 1;
+    return zelto_detail::WriteAll(handle, text.data(), text.size()) ? 1 : 0;
 }
 
 ZeltoFileHandle CZeltoQvxConverter::DoOpenFile(std::string path, std::uint32_t access, std::uint32_t disposition)

@@ -147,6 +147,21 @@ std::string ShownPath(const std::string& path)
     return shown;
 }
 
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t w = ::write(fd, data + done, size - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+            if (w == 0) errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
 std::string UnreadableReason(const std::string& path)
 {
     struct stat st {};

@@ -18,6 +18,10 @@ std::string EdtPathFor(const std::string& csvPath);
 // as "\0" and what follows it still shows.
 std::string ShownPath(const std::string& path);
 
+// Writes all `size` bytes at `data` to the file `fd`, again where a write was interrupted or
+// took only part. False (errno set; ENOSPC for a write that took nothing) when one failed.
+bool WriteAll(int fd, const char* data, std::size_t size);
+
 // The system's reason why `path` cannot be read as a survey export or definition file
 // ("No such file or directory", "Is a directory", ...); empty when it can.
 std::string UnreadableReason(const std::string& path);

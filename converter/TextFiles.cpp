@@ -1,6 +1,8 @@
 // Text-mode file streams for the converter: CR LF line ends on disk, LF in memory.
 #include "ZeltoQvxConverter.h"
 
+#include "EdtOutputFile.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -266,19 +268,11 @@ bool CZeltoTextWriter::WriteBytes(std::string_view bytes)
         return false;
     }
     const int fd = fileno(m_fp);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0) {
-            if (w == 0) errno = ENOSPC;
-            m_failed = true;
-            return false;
-        }
-        done += static_cast<std::size_t>(w);
+    if (!zelto_detail::WriteAll(fd, bytes.data(), bytes.size())) {
+        m_failed = true;
+        return false;
     }
-    m_handed += done;
+    m_handed += bytes.size();
 #if defined(__linux__)
     if (m_writeBackEarly && m_handed - m_started >= kWriteBackStep) {
         (void)::sync_file_range(fd, static_cast<off_t>(m_started), static_cast<off_t>(m_handed - m_started),
