@@ -327,17 +327,17 @@ double DecodePosition(std::string_view text, bool& valid)
 struct DecodedFields {
     enum Slot { kEasting, kNorthing, kTime, kValue2, kOffset3, kCount36, kValue15, kValue38, kSlots };
     static constexpr int kFieldOf[kSlots] = {2, 3, 4, 5, 12, 23, 27, 31};
-    unsigned set = 0;  // one bit a slot
+    // What a slot holds: nothing (its field stays empty), a value whose "%.2lf" is made
+    // only where the record is made, a number's own text in the line (see Own), or a text
+    // made in `text` (the time, the count).
+    enum Kind : std::uint8_t { kEmpty, kNumber, kOwnText, kMadeText };
+    Kind kind[kSlots] = {};
     // The position columns as read: their texts and whether each is a position
     // (false when the line does not reach the column).
     std::string_view latText, lonText;
     bool latValid = false, lonValid = false;
-    // The number slots keep their value, "%.2lf" written only where the record is made
-    // (one bit a slot in `numbers`); the time and the count keep their texts.
-    unsigned numbers = 0;
-    unsigned owned = 0;  // one bit a number slot that keeps its own text
     double number[kSlots];
-    // A text slot's text: in `text`, or a number's own text in the line (see Own).
+    // A text slot's text: in `text`, or a number's own text in the line.
     const char* at[kSlots] = {};
     std::uint16_t len[kSlots] = {};
     std::size_t used = 0;
@@ -348,30 +348,26 @@ struct DecodedFields {
     {
         len[s] = static_cast<std::uint16_t>(stop - at[s]);
         used += len[s];
-        set |= 1u << s;
+        kind[s] = kMadeText;
     }
     // A number whose "%.2lf" is its text in the line (ReadDecimal's ownFixed2): the record
     // copies the text. The line must outlive the record made from it.
     void Own(Slot s, std::string_view t)
     {
-        owned |= 1u << s;
         at[s] = t.data();
         len[s] = static_cast<std::uint16_t>(t.size());
-        set |= 1u << s;
+        kind[s] = kOwnText;
     }
     void Fixed(Slot s, double v)
     {
         number[s] = v;
-        numbers |= 1u << s;
-        set |= 1u << s;
+        kind[s] = kNumber;
     }
-    bool IsNumber(Slot s) const { return (numbers >> s & 1u) != 0; }
-    bool IsOwn(Slot s) const { return (owned >> s & 1u) != 0; }
     std::string_view Get(Slot s) const { return {at[s], len[s]}; }
     // The text of a slot, a number's "%.2lf" made in buf (kFixed2Max bytes).
     std::string_view Text(Slot s, char* buf) const
     {
-        return IsNumber(s) ? std::string_view(buf, static_cast<std::size_t>(PutFixed2(buf, number[s]) - buf)) : Get(s);
+        return kind[s] == kNumber ? std::string_view(buf, static_cast<std::size_t>(PutFixed2(buf, number[s]) - buf)) : Get(s);
     }
 };
 
@@ -534,14 +530,15 @@ char* PutRecordFields(char* o, const DecodedFields& d)
     static constexpr char kCommas[] = ",,,,,,,,,,,,,,,,";
     *o++ = ',';
     for (const auto& f : kOrder) {
-        if (d.IsNumber(f.slot)) {
+        const DecodedFields::Kind kind = d.kind[f.slot];
+        if (kind == DecodedFields::kNumber) {
             o = PutFixed2(o, d.number[f.slot]);  // straight into its place
-        } else if ((d.set >> f.slot & 1u) != 0) {
+        } else if (kind != DecodedFields::kEmpty) {
             const std::string_view t = d.Get(f.slot);
             // Most fields are short: a fixed 16-byte copy (the buffers have room for it)
             // instead of a call for every field. A number's own text lies in a line of the
             // reader's block, which has 16 readable bytes past every line.
-            const bool roomy = d.IsOwn(f.slot) || t.data() + 16 <= d.text + sizeof d.text;
+            const bool roomy = kind == DecodedFields::kOwnText || t.data() + 16 <= d.text + sizeof d.text;
             if (t.size() <= 16 && roomy)
                 std::memcpy(o, t.data(), 16);
             else
@@ -735,7 +732,7 @@ long CZeltoQvxConverter::ParseCSVLine(std::string& line, sALL& rec, std::string*
         decoded.Fixed(DecodedFields::kNorthing, rec.Y);
     }
     for (int s = 0; s < DecodedFields::kSlots; ++s)
-        if ((decoded.set >> s & 1u) != 0) {
+        if (decoded.kind[s] != DecodedFields::kEmpty) {
             char buf[kFixed2Max];
             fields[DecodedFields::kFieldOf[s]].assign(decoded.Text(static_cast<DecodedFields::Slot>(s), buf));
         }
