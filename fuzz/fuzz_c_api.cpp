@@ -6,6 +6,7 @@
 // Input layout: byte 0 picks how the records are made (raw bytes, or a usable
 // geodesy of a chosen projection with chosen fields replaced), then the
 // bytes of a GeodesyParams and an AdjustParams, then doubles for the calls.
+#include "ScratchFolder.h"
 #include "vortan.h"
 
 #include <unistd.h>
@@ -48,9 +49,8 @@ private:
 
 // A small one-value geoid grid from 40 N 10 W to 60 N 20 E, written once.
 std::string GeoidFile() {
-    char templ[] = "/tmp/fuzz_c_api_XXXXXX";
-    if (::mkdtemp(templ) == nullptr) std::abort();
-    const std::string path = std::string(templ) + "/g.geo";
+    static const ScratchFolder folder("fuzz_c_api");
+    const std::string path = folder.Path() + "/g.geo";
     const int32_t cols = 31, rows = 21, values = 1;
     const size_t record = 4 + 4 * cols;
     std::string b(record, '\0');

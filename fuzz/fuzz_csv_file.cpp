@@ -2,6 +2,7 @@
 // WriteQVXFile. The input goes to a fixed file in a private temporary folder;
 // every run must end with S_OK and a well-formed .EDT, or E_FAIL with an
 // error text, and must write nothing but that one .EDT.
+#include "ScratchFolder.h"
 #include "ZeltoQvxConverter.h"
 
 #include <unistd.h>
@@ -21,12 +22,6 @@ public:
         if (message == WM_PERCENTDONE && (lParam < 0 || lParam > 100)) std::abort();
     }
 };
-
-std::string Folder() {
-    char templ[] = "/tmp/fuzz_csv_file_XXXXXX";
-    if (::mkdtemp(templ) == nullptr) std::abort();
-    return templ;
-}
 
 // Every record line must end in CR LF: a line cut short means a write that
 // was reported as done but was not.
@@ -50,9 +45,9 @@ void CheckEdt(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string dir = Folder();
-    static const std::string csv = dir + "/in.csv";
-    static const std::string edt = dir + "/in.EDT";
+    static const ScratchFolder dir("fuzz_csv_file");
+    static const std::string csv = dir.Path() + "/in.csv";
+    static const std::string edt = dir.Path() + "/in.EDT";
     std::FILE* fp = std::fopen(csv.c_str(), "wb");
     if (fp == nullptr) std::abort();
     if (size > 0 && std::fwrite(data, 1, size, fp) != size) std::abort();

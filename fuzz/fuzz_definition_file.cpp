@@ -2,6 +2,7 @@
 // definition reader must give values or errors, never a fault.
 #include "DefinitionFile.h"
 #include "Profile.h"
+#include "ScratchFolder.h"
 #include "errcode.h"
 
 #include <unistd.h>
@@ -13,12 +14,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = [] {
-        char tmpl[] = "/tmp/fuzz_definition_XXXXXX";
-        const int fd = mkstemp(tmpl);
-        if (fd >= 0) close(fd);
-        return std::string(tmpl);
-    }();
+    static const ScratchFolder folder("fuzz_definition");
+    static const std::string path = folder.Path() + "/geodesy.ini";
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);

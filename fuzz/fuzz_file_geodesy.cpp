@@ -2,6 +2,7 @@
 // with the section name taken from the input's first byte, then a few points
 // through the handle it gives. Either a handle or null with an error code;
 // never a crash, a hang or a read beyond the file.
+#include "ScratchFolder.h"
 #include "vortan.h"
 
 #include <sys/stat.h>
@@ -15,16 +16,19 @@
 #include <string>
 
 namespace {
-std::string Folder() {
-    char templ[] = "/tmp/fuzz_file_geodesy_XXXXXX";
-    if (::mkdtemp(templ) == nullptr) std::abort();
+const std::string& Folder() {
+    static const ScratchFolder folder("fuzz_file_geodesy");
     // Grid names in the file are looked up in the suite's datum folder:
     // point it at an empty folder so no real grid is ever read.
-    const std::string suite = std::string(templ) + "/suite";
-    ::mkdir(suite.c_str(), 0700);
-    ::mkdir((suite + "/datum").c_str(), 0700);
-    ::setenv("QVO_BRAMIX", suite.c_str(), 1);
-    return templ;
+    static const bool suiteMade = [] {
+        const std::string suite = folder.Path() + "/suite";
+        ::mkdir(suite.c_str(), 0700);
+        ::mkdir((suite + "/datum").c_str(), 0700);
+        ::setenv("QVO_BRAMIX", suite.c_str(), 1);
+        return true;
+    }();
+    (void)suiteMade;
+    return folder.Path();
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 // and just outside them. Opening must either fail with a code or give a grid
 // whose lookups stay inside the file and return finite values or a code.
 #include "InterpFile.h"
+#include "ScratchFolder.h"
 
 #include <unistd.h>
 
@@ -17,12 +18,6 @@
 #include <vector>
 
 namespace {
-
-std::string Folder() {
-    char templ[] = "/tmp/fuzz_grid_file_XXXXXX";
-    if (::mkdtemp(templ) == nullptr) std::abort();
-    return templ;
-}
 
 void Probe(InterpFile& g, double lat, double lon, std::vector<double>& out) {
     int32_t count = -1;
@@ -52,7 +47,8 @@ void Lookups(InterpFile& g, const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = Folder() + "/g.grd";
+    static const ScratchFolder folder("fuzz_grid_file");
+    static const std::string path = folder.Path() + "/g.grd";
     std::FILE* fp = std::fopen(path.c_str(), "wb");
     if (fp == nullptr) std::abort();
     if (size > 0 && std::fwrite(data, 1, size, fp) != size) std::abort();
