@@ -10,6 +10,10 @@
 #   - four files of RECORDS records converted with -j 1 and with -j 2, replacing the .EDT
 #     files of the run before (ext4 then writes the new files out and frees the old ones
 #     during the run) and into a folder without them (BEFORE=... empties it before each run);
+#   - one file of RECORDS records converted on each CPU alone (taskset), in the rounds of
+#     the -j rows: the CPUs of a virtual machine need not be equally fast (the host's
+#     other work can slow one of them), and a -j 2 run waits for its slower CPU while a
+#     -j 1 run may have the faster one to itself;
 #   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on,
 #     and linecopy.c (getline/fputs of every line into a new file), the floor of any
 #     line-by-line converter.
@@ -101,9 +105,14 @@ for ((r = 0; r < runs; ++r)); do
 done
 once utm_h    "$tool" --quiet "$work/huge.csv"
 once proj_h   "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
+cpus=()
+if command -v taskset >/dev/null; then
+  for ((c = 0; c < $(nproc) && c < 4; ++c)); do cpus+=("$c"); done
+fi
 for ((r = 0; r < runs; ++r)); do
   once j1     "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
   once j2     "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+  for c in "${cpus[@]}"; do once "cpu$c" taskset -c "$c" "$tool" --quiet "$work/big.csv"; done
 done
 # The removed files' blocks are discarded by the file system after the removal (with the
 # discard mount option): a second's pause keeps that out of the timed run.
@@ -139,6 +148,7 @@ row "zelto2edt UTM -j 1, 4 files of $records" j1 "$(rate $((4 * records)) "${wal
 row "zelto2edt UTM -j 2, 4 files of $records" j2 "$(rate $((4 * records)) "${wall[j2]}")"
 row "  the same -j 1, no .EDT there before" j1_new "$(rate $((4 * records)) "${wall[j1_new]}")"
 row "  the same -j 2, no .EDT there before" j2_new "$(rate $((4 * records)) "${wall[j2_new]}")"
+for c in "${cpus[@]}"; do row "zelto2edt UTM ($records) on CPU $c alone" "cpu$c" "$(rate "$records" "${wall[cpu$c]}")"; done
 echo
 if ((have_cs2cs)); then
   echo "zelto2edt UTM against cs2cs to UTM:            $(ratio "${wall[cs2cs]}" "${wall[utm]}") faster (target at least 5x)"
@@ -148,5 +158,15 @@ fi
 echo "zelto2edt UTM against cat:                     $(ratio "${wall[utm]}" "${wall[cat]}") the time of reading the file"
 echo "zelto2edt UTM against linecopy:                $(ratio "${wall[utm]}" "${wall[linecopy]}") the time of copying the lines"
 echo "-j 2 against -j 1 on four files:               $(ratio "${wall[j1]}" "${wall[j2]}") replacing the .EDT files, $(ratio "${wall[j1_new]}" "${wall[j2_new]}") writing new ones (target at least 1.8x)"
+if ((${#cpus[@]} == 2)); then
+  fast=${wall[cpu0]} slow=${wall[cpu0]}
+  for c in "${cpus[@]}"; do
+    ((wall[cpu$c] < fast)) && fast=${wall[cpu$c]}
+    ((wall[cpu$c] > slow)) && slow=${wall[cpu$c]}
+  done
+  # -j 1 at best on the faster CPU; -j 2 at best with both CPUs busy to the end: four files
+  # take 4f against 4 / (1/f + 1/s), a ratio of 1 + f/s (2x for equal CPUs).
+  echo "-j 2 against -j 1 that these CPUs allow:       at most $(awk -v f="$fast" -v s="$slow" 'BEGIN{printf "%.2fx", 1 + f / s}') (one file alone: $(sec "$fast") s on the faster CPU, $(sec "$slow") s on the slower)"
+fi
 echo "peak memory $small -> $records -> $huge records: UTM $(mib "${rss[utm_s]}") -> $(mib "${rss[utm]}") -> $(mib "${rss[utm_h]}"), project $(mib "${rss[proj_s]}") -> $(mib "${rss[project]}") -> $(mib "${rss[proj_h]}") (target under 8 MiB, flat)"
 echo "targets: UTM at least 2.20 M records/s, project at least 1.60 M records/s; load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
