@@ -58,6 +58,20 @@ constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 
 // instead of formatting the value (the value is still returned and used).
 double ReadDecimal(std::string_view s, bool* ownFixed2 = nullptr)
 {
+    // The usual shape of a depth, an offset or a tide, digits, a full stop and two decimals
+    // ("6.22", "1504.40"), read without the general loop's tests: the same digits and the
+    // same division as below, so the same value.
+    if (const std::size_t n = s.size(); n >= 4 && n <= 16 && s[n - 3] == '.') {
+        const auto digit = [&](std::size_t k) { return static_cast<unsigned>(static_cast<unsigned char>(s[k])) - unsigned{'0'}; };
+        std::uint64_t mant = 0;
+        std::size_t k = 0;
+        for (unsigned d = 0; k < n - 3 && (d = digit(k)) < 10; ++k) mant = mant * 10 + d;
+        const unsigned tenths = digit(n - 2), hundredths = digit(n - 1);
+        if (k == n - 3 && tenths < 10 && hundredths < 10) {
+            if (ownFixed2 != nullptr) *ownFixed2 = s[0] != '0' || n == 4;
+            return static_cast<double>(mant * 100 + tenths * 10 + hundredths) / kPowersOfTen[2];
+        }
+    }
     std::size_t i = 0;
     while (i < s.size() && IsBlank(s[i])) ++i;
     bool neg = false;
@@ -92,6 +106,14 @@ double ReadDecimal(std::string_view s, bool* ownFixed2 = nullptr)
 // atoi semantics, saturating instead of overflowing.
 int ReadWhole(std::string_view s)
 {
+    // Nothing but up to nine digits, the usual count: no blank, sign or bound to test.
+    if (!s.empty() && s.size() <= 9) {
+        int v = 0;
+        std::size_t k = 0;
+        for (unsigned d = 0; k < s.size() && (d = static_cast<unsigned char>(s[k]) - unsigned{'0'}) < 10; ++k)
+            v = v * 10 + static_cast<int>(d);
+        if (k == s.size()) return v;
+    }
     std::size_t i = 0;
     while (i < s.size() && IsBlank(s[i])) ++i;
     bool neg = false;
@@ -255,15 +277,16 @@ double Signed(char hemi, double v)
     return (hemi == 'N' || hemi == 'E') ? v : -v;
 }
 
-// The shape every Zelto export writes, "N 32°42′00.02″": a letter, one optional blank, up to
-// three digits of degrees, the degree sign, up to two digits of minutes, the minute sign,
-// seconds with up to two digits before and six after the full stop, then the second sign or
-// the end. Gives what the general decoding below gives for such a text (the same whole numbers,
+// The shape every Zelto export writes, "N 32°42′00.02″", in some inside double quotes: after
+// the leading quotes a letter, one optional blank, up to three digits of degrees, the degree
+// sign, up to two digits of minutes, the minute sign, seconds with up to two digits before
+// and six after the full stop, then the second sign or the end. Gives what the general decoding below gives for such a text (the same whole numbers,
 // the same division), with far fewer passes over it; false for any other text.
 bool DecodeUsualPosition(std::string_view text, double& value, bool& valid)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
+    while (p < end && *p == '"') ++p;  // leading double quotes, as the general decoding skips them
     auto digits = [&](int most, std::uint64_t& v) {
         int k = 0;
         for (unsigned d = 0; k < most && p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++k, ++p)
