@@ -10,10 +10,11 @@
 #   - four files of RECORDS records converted with -j 1 and with -j 2, replacing the .EDT
 #     files of the run before (ext4 then writes the new files out and frees the old ones
 #     during the run) and into a folder without them (BEFORE=... empties it before each run);
-#   - one file of RECORDS records converted on each CPU alone (taskset), in the rounds of
-#     the -j rows: the CPUs of a virtual machine need not be equally fast (the host's
-#     other work can slow one of them), and a -j 2 run waits for its slower CPU while a
-#     -j 1 run may have the faster one to itself;
+#   - in the rounds of the -j rows, one file of RECORDS records converted alone, two such
+#     conversions at once (two processes), and one on each CPU alone (taskset): the CPUs
+#     of a virtual machine need not be as fast together as alone, nor equally fast (the
+#     host's other work can slow one of them), and a -j 2 run needs both while a -j 1
+#     run may have the faster one to itself;
 #   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on,
 #     and linecopy.c (getline/fputs of every line into a new file), the floor of any
 #     line-by-line converter.
@@ -109,16 +110,24 @@ cpus=()
 if command -v taskset >/dev/null; then
   for ((c = 0; c < $(nproc) && c < 4; ++c)); do cpus+=("$c"); done
 fi
+cp "$work/big.csv" "$work/big2.csv"
+# One conversion alone, two at once, and each CPU alone.
+cpu_rows() {
+  once alone "$tool" --quiet "$work/big.csv"
+  once pair bash -c '"$1" --quiet "$2" > /dev/null & "$1" --quiet "$3"; wait' pair "$tool" "$work/big.csv" "$work/big2.csv"
+  for c in "${cpus[@]}"; do once "cpu$c" taskset -c "$c" "$tool" --quiet "$work/big.csv"; done
+}
 for ((r = 0; r < runs; ++r)); do
   once j1     "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
   once j2     "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
-  for c in "${cpus[@]}"; do once "cpu$c" taskset -c "$c" "$tool" --quiet "$work/big.csv"; done
+  cpu_rows
 done
 # The removed files' blocks are discarded by the file system after the removal (with the
 # discard mount option): a second's pause keeps that out of the timed run.
 for ((r = 0; r < runs; ++r)); do
   BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j1_new "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
   BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j2_new "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+  cpu_rows
 done
 
 # The conversions must have converted every record.
@@ -148,7 +157,9 @@ row "zelto2edt UTM -j 1, 4 files of $records" j1 "$(rate $((4 * records)) "${wal
 row "zelto2edt UTM -j 2, 4 files of $records" j2 "$(rate $((4 * records)) "${wall[j2]}")"
 row "  the same -j 1, no .EDT there before" j1_new "$(rate $((4 * records)) "${wall[j1_new]}")"
 row "  the same -j 2, no .EDT there before" j2_new "$(rate $((4 * records)) "${wall[j2_new]}")"
-for c in "${cpus[@]}"; do row "zelto2edt UTM ($records) on CPU $c alone" "cpu$c" "$(rate "$records" "${wall[cpu$c]}")"; done
+row "zelto2edt UTM ($records), in the -j rounds" alone "$(rate "$records" "${wall[alone]}")"
+row "  two at once (two processes)" pair "$(rate $((2 * records)) "${wall[pair]}")"
+for c in "${cpus[@]}"; do row "  one on CPU $c alone (taskset)" "cpu$c" "$(rate "$records" "${wall[cpu$c]}")"; done
 echo
 if ((have_cs2cs)); then
   echo "zelto2edt UTM against cs2cs to UTM:            $(ratio "${wall[cs2cs]}" "${wall[utm]}") faster (target at least 5x)"
@@ -158,15 +169,8 @@ fi
 echo "zelto2edt UTM against cat:                     $(ratio "${wall[utm]}" "${wall[cat]}") the time of reading the file"
 echo "zelto2edt UTM against linecopy:                $(ratio "${wall[utm]}" "${wall[linecopy]}") the time of copying the lines"
 echo "-j 2 against -j 1 on four files:               $(ratio "${wall[j1]}" "${wall[j2]}") replacing the .EDT files, $(ratio "${wall[j1_new]}" "${wall[j2_new]}") writing new ones (target at least 1.8x)"
-if ((${#cpus[@]} == 2)); then
-  fast=${wall[cpu0]} slow=${wall[cpu0]}
-  for c in "${cpus[@]}"; do
-    ((wall[cpu$c] < fast)) && fast=${wall[cpu$c]}
-    ((wall[cpu$c] > slow)) && slow=${wall[cpu$c]}
-  done
-  # -j 1 at best on the faster CPU; -j 2 at best with both CPUs busy to the end: four files
-  # take 4f against 4 / (1/f + 1/s), a ratio of 1 + f/s (2x for equal CPUs).
-  echo "-j 2 against -j 1 that these CPUs allow:       at most $(awk -v f="$fast" -v s="$slow" 'BEGIN{printf "%.2fx", 1 + f / s}') (one file alone: $(sec "$fast") s on the faster CPU, $(sec "$slow") s on the slower)"
-fi
+# Four files one after the other against two at a time, each pair as fast as the two
+# conversions at once: 2x where two run as fast as one.
+echo "-j 2 against -j 1 as two conversions at once:  $(awk -v a="${wall[alone]}" -v p="${wall[pair]}" 'BEGIN{printf "%.2fx", 2 * a / p}') (one alone $(sec "${wall[alone]}") s, two at once $(sec "${wall[pair]}") s)"
 echo "peak memory $small -> $records -> $huge records: UTM $(mib "${rss[utm_s]}") -> $(mib "${rss[utm]}") -> $(mib "${rss[utm_h]}"), project $(mib "${rss[proj_s]}") -> $(mib "${rss[project]}") -> $(mib "${rss[proj_h]}") (target under 8 MiB, flat)"
 echo "targets: UTM at least 2.20 M records/s, project at least 1.60 M records/s; load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
