@@ -280,8 +280,9 @@ double Signed(char hemi, double v)
 // The shape every Zelto export writes, "N 32°42′00.02″", in some inside double quotes: after
 // the leading quotes a letter, one optional blank, up to three digits of degrees, the degree
 // sign, up to two digits of minutes, the minute sign, seconds with up to two digits before
-// and six after the full stop, then the second sign or the end. Gives what the general decoding below gives for such a text (the same whole numbers,
-// the same division), with far fewer passes over it; false for any other text.
+// and six after the full stop, then the second sign or the end. Gives what the general
+// decoding below gives for such a text (the same whole numbers, the same division), with far
+// fewer passes over it; false for any other text.
 bool DecodeUsualPosition(std::string_view text, double& value, bool& valid)
 {
     const char* p = text.data();
