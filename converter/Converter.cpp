@@ -361,9 +361,10 @@ struct DecodedFields {
     std::string_view latText, lonText;
     bool latValid = false, lonValid = false;
     double number[kSlots];
-    // A text slot's text: in `text`, or a number's own text in the line.
-    const char* at[kSlots] = {};
-    std::uint16_t len[kSlots] = {};
+    // A text slot's text: in `text`, or a number's own text in the line. Set together with
+    // the slot's kind and read only where the kind is a text, so not cleared for each record.
+    const char* at[kSlots];
+    std::uint16_t len[kSlots];
     std::size_t used = 0;
     char text[2 * (kTimeMax + 8)];
 
