@@ -20,7 +20,8 @@
 #     line-by-line converter.
 # Each figure is the best of RUNS (default 5) wall-clock times (the 5 x RECORDS runs:
 # one), the programs compared taking turns (see once); user+system CPU of that run is
-# shown beside it, so that a run slowed by another process on the machine shows. The load average before and after is printed.
+# shown beside it, so that a run slowed by another process on the machine shows. The load
+# average before and after is printed.
 # Before every timed run the dirty pages of the runs before it are written out (`sync`,
 # outside the time; SYNC=0 leaves it out): otherwise the kernel writes the hundreds of MB
 # of earlier runs while a later one is timed, on the core a -j 2 run needs and a -j 1
@@ -46,7 +47,8 @@ have_cs2cs=0
 command -v cs2cs >/dev/null && have_cs2cs=1
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+batch=$work/batch  # the four files of the -j rows (below)
+trap 'rm -rf "$work"; [[ $batch == "$work"/* ]] || rm -rf "$batch"' EXIT
 cc -O2 -o "$work/linecopy" "$here/linecopy.c"
 
 echo "generating $small, $records and $huge records ..."
@@ -56,9 +58,7 @@ python3 "$here/make_survey_csv.py" "$small" "$work/small.csv"
 { cat "$work/big.csv"; for _ in 1 2 3 4; do tail -n +2 "$work/big.csv"; done; } > "$work/huge.csv"
 # The four files of the -j rows: in the work folder, or in JOBS_DIR (a folder of its own
 # there, removed at the end), e.g. on a tmpfs to see the workers without the disk.
-batch=$work/batch
 [[ -z ${JOBS_DIR:-} ]] || batch=$(mktemp -d "$JOBS_DIR/zelto-jobs.XXXXXX")
-trap 'rm -rf "$work"; [[ $batch == "$work"/* ]] || rm -rf "$batch"' EXIT
 mkdir -p "$batch"
 for f in 1 2 3 4; do cp "$work/big.csv" "$batch/f$f.csv"; done
 echo "$(du -m "$work/big.csv" | cut -f1) MB, $(wc -l < "$work/big.csv") lines; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
