@@ -10,6 +10,8 @@
 #   - four files of RECORDS records converted with -j 1 and with -j 2, replacing the .EDT
 #     files of the run before (ext4 then writes the new files out and frees the old ones
 #     during the run) and into a folder without them (BEFORE=... empties it before each run);
+#   - the same replacing -j rows on /dev/shm when it is a tmpfs with room for them: no
+#     disk, so what the workers themselves scale to;
 #   - in the rounds of the -j rows, one file of RECORDS records converted alone, two such
 #     conversions at once (two processes), and one on each CPU alone (taskset): the CPUs
 #     of a virtual machine need not be as fast together as alone, nor equally fast (the
@@ -48,7 +50,8 @@ command -v cs2cs >/dev/null && have_cs2cs=1
 
 work=$(mktemp -d)
 batch=$work/batch  # the four files of the -j rows (below)
-trap 'rm -rf "$work"; [[ $batch == "$work"/* ]] || rm -rf "$batch"' EXIT
+mem=               # the same four files on a tmpfs, when /dev/shm is one
+trap 'rm -rf "$work"; [[ $batch == "$work"/* ]] || rm -rf "$batch"; [[ -z $mem ]] || rm -rf "$mem"' EXIT
 cc -O2 -o "$work/linecopy" "$here/linecopy.c"
 
 echo "generating $small, $records and $huge records ..."
@@ -61,6 +64,13 @@ python3 "$here/make_survey_csv.py" "$small" "$work/small.csv"
 [[ -z ${JOBS_DIR:-} ]] || batch=$(mktemp -d "$JOBS_DIR/zelto-jobs.XXXXXX")
 mkdir -p "$batch"
 for f in 1 2 3 4; do cp "$work/big.csv" "$batch/f$f.csv"; done
+# The -j rows again on a tmpfs (no disk: nothing written out, no blocks discarded), where
+# /dev/shm is one with room for the files: how the workers scale without the disk.
+if [[ -z ${JOBS_DIR:-} && $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs ]] &&
+   (($(df -Pk /dev/shm | awk 'NR == 2 {print $4}') > 8 * $(du -k "$work/big.csv" | cut -f1))); then
+  mem=$(mktemp -d /dev/shm/zelto-jobs.XXXXXX)
+  for f in 1 2 3 4; do cp "$work/big.csv" "$mem/f$f.csv"; done
+fi
 echo "$(du -m "$work/big.csv" | cut -f1) MB, $(wc -l < "$work/big.csv") lines; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # once NAME CMD...: runs CMD once (stdout to /dev/null) and keeps the run if it is NAME's
@@ -117,9 +127,16 @@ cpu_rows() {
   once pair bash -c '"$1" --quiet "$2" > /dev/null & "$1" --quiet "$3"; wait' pair "$tool" "$work/big.csv" "$work/big2.csv"
   for c in "${cpus[@]}"; do once "cpu$c" taskset -c "$c" "$tool" --quiet "$work/big.csv"; done
 }
+# The rows that replace .EDT files need them there from the first round on.
+"$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv > /dev/null
+[[ -z $mem ]] || "$tool" --quiet -j 2 "$mem"/f{1,2,3,4}.csv > /dev/null
 for ((r = 0; r < runs; ++r)); do
   once j1     "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
   once j2     "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+  if [[ -n $mem ]]; then
+    once j1_mem "$tool" --quiet -j 1 "$mem"/f{1,2,3,4}.csv
+    once j2_mem "$tool" --quiet -j 2 "$mem"/f{1,2,3,4}.csv
+  fi
   cpu_rows
 done
 # The removed files' blocks are discarded by the file system after the removal (with the
@@ -157,6 +174,10 @@ row "zelto2edt UTM -j 1, 4 files of $records" j1 "$(rate $((4 * records)) "${wal
 row "zelto2edt UTM -j 2, 4 files of $records" j2 "$(rate $((4 * records)) "${wall[j2]}")"
 row "  the same -j 1, no .EDT there before" j1_new "$(rate $((4 * records)) "${wall[j1_new]}")"
 row "  the same -j 2, no .EDT there before" j2_new "$(rate $((4 * records)) "${wall[j2_new]}")"
+if [[ -n $mem ]]; then
+  row "  the same -j 1 on tmpfs, replacing" j1_mem "$(rate $((4 * records)) "${wall[j1_mem]}")"
+  row "  the same -j 2 on tmpfs, replacing" j2_mem "$(rate $((4 * records)) "${wall[j2_mem]}")"
+fi
 row "zelto2edt UTM ($records), in the -j rounds" alone "$(rate "$records" "${wall[alone]}")"
 row "  two at once (two processes)" pair "$(rate $((2 * records)) "${wall[pair]}")"
 for c in "${cpus[@]}"; do row "  one on CPU $c alone (taskset)" "cpu$c" "$(rate "$records" "${wall[cpu$c]}")"; done
@@ -169,6 +190,7 @@ fi
 echo "zelto2edt UTM against cat:                     $(ratio "${wall[utm]}" "${wall[cat]}") the time of reading the file"
 echo "zelto2edt UTM against linecopy:                $(ratio "${wall[utm]}" "${wall[linecopy]}") the time of copying the lines"
 echo "-j 2 against -j 1 on four files:               $(ratio "${wall[j1]}" "${wall[j2]}") replacing the .EDT files, $(ratio "${wall[j1_new]}" "${wall[j2_new]}") writing new ones (target at least 1.8x)"
+[[ -z $mem ]] || echo "-j 2 against -j 1 on tmpfs:                    $(ratio "${wall[j1_mem]}" "${wall[j2_mem]}") replacing the .EDT files (the workers without the disk)"
 # Four files one after the other against two at a time, each pair as fast as the two
 # conversions at once: 2x where two run as fast as one.
 echo "-j 2 against -j 1 as two conversions at once:  $(awk -v a="${wall[alone]}" -v p="${wall[pair]}" 'BEGIN{printf "%.2fx", 2 * a / p}') (one alone $(sec "${wall[alone]}") s, two at once $(sec "${wall[pair]}") s)"
