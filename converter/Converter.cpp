@@ -277,17 +277,16 @@ double Signed(char hemi, double v)
     return (hemi == 'N' || hemi == 'E') ? v : -v;
 }
 
-// The shape every Zelto export writes, "N 32°42′00.02″", in some inside double quotes: after
-// the leading quotes a letter, one optional blank, up to three digits of degrees, the degree
-// sign, up to two digits of minutes, the minute sign, seconds with up to two digits before
-// and six after the full stop, then the second sign or the end. Gives what the general
-// decoding below gives for such a text (the same whole numbers, the same division), with far
-// fewer passes over it; false for any other text.
+// The shape every Zelto export writes, "N 32°42′00.02″" (its leading double quotes already
+// skipped): a letter, one optional blank, up to three digits of degrees, the degree sign, up
+// to two digits of minutes, the minute sign, seconds with up to two digits before and six
+// after the full stop, then the second sign or the end. Gives what the general decoding below
+// gives for such a text (the same whole numbers, the same division), with far fewer passes
+// over it; false for any other text.
 bool DecodeUsualPosition(std::string_view text, double& value, bool& valid)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
-    while (p < end && *p == '"') ++p;  // leading double quotes, as the general decoding skips them
     auto digits = [&](int most, std::uint64_t& v) {
         int k = 0;
         for (unsigned d = 0; k < most && p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++k, ++p)
@@ -318,11 +317,14 @@ bool DecodeUsualPosition(std::string_view text, double& value, bool& valid)
 double DecodePosition(std::string_view text, bool& valid)
 {
     valid = false;
+    // Some exports write the position inside double quotes: the leading ones are skipped.
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == '"') ++i;
+    text.remove_prefix(i);
     if (double v = 0.0; DecodeUsualPosition(text, v, valid)) return v;
     if (text.empty()) return 0.0;
-    std::size_t i = 0, n = text.size();
-    while (i < n && text[i] == '"') ++i;
-    if (i >= n) return 0.0;
+    i = 0;
+    const std::size_t n = text.size();
     char hemi = text[i++];
     auto collect = [&](unsigned char marker, std::size_t skip) {
         std::size_t from = i;
