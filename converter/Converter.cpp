@@ -2,6 +2,7 @@
 #include "ZeltoQvxConverter.h"
 
 #include "EdtOutputFile.h"
+#include "FileHelpers.h"
 #include "UtmZone.h"
 
 #include <algorithm>

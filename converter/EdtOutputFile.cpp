@@ -140,40 +140,6 @@ std::string EdtPathFor(const std::string& csvPath)
     return csvPath.substr(0, end) + ".EDT";
 }
 
-std::string ShownPath(const std::string& path)
-{
-    std::string shown;
-    for (const char ch : path) shown += ch == '\0' ? std::string("\\0") : std::string(1, ch);
-    return shown;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t w = ::write(fd, data + done, size - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) {
-            if (w == 0) errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<std::size_t>(w);
-    }
-    return true;
-}
-
-std::string UnreadableReason(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return Reason(errno);
-    if (S_ISDIR(st.st_mode)) return Reason(EISDIR);
-    if (!S_ISREG(st.st_mode)) return "Not a regular file";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Reason(errno);
-    ::close(fd);
-    return {};
-}
-
 bool PendingEdt::Begin(const std::string& input, const std::string& target, std::string& reason)
 {
     Discard();

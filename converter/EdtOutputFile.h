@@ -14,18 +14,6 @@ namespace zelto_detail {
 // stop (the whole name when it has none), then ".EDT".
 std::string EdtPathFor(const std::string& csvPath);
 
-// A path as a message shows it: the message is a C string, so a NUL in the path is shown
-// as "\0" and what follows it still shows.
-std::string ShownPath(const std::string& path);
-
-// Writes all `size` bytes at `data` to the file `fd`, again where a write was interrupted or
-// took only part. False (errno set; ENOSPC for a write that took nothing) when one failed.
-bool WriteAll(int fd, const char* data, std::size_t size);
-
-// The system's reason why `path` cannot be read as a survey export or definition file
-// ("No such file or directory", "Is a directory", ...); empty when it can.
-std::string UnreadableReason(const std::string& path);
-
 class PendingEdt {
 public:
     PendingEdt() = default;

@@ -3,7 +3,7 @@
 // VORTAN library, instead of the built-in UTM.
 #include "ZeltoQvxConverter.h"
 
-#include "EdtOutputFile.h"
+#include "FileHelpers.h"
 #include "GeodesyErrorText.h"
 
 #include "vortan.h"

@@ -1,7 +1,7 @@
 // Text-mode file streams for the converter: CR LF line ends on disk, LF in memory.
 #include "ZeltoQvxConverter.h"
 
-#include "EdtOutputFile.h"
+#include "FileHelpers.h"
 
 #include <cerrno>
 #include <cstdint>

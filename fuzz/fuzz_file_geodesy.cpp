@@ -16,19 +16,21 @@
 #include <string>
 
 namespace {
-const std::string& Folder() {
-    static const ScratchFolder folder("fuzz_file_geodesy");
-    // Grid names in the file are looked up in the suite's datum folder:
-    // point it at an empty folder so no real grid is ever read.
-    static const bool suiteMade = [] {
+// The scratch folder with an empty suite folder in it, named by QVO_BRAMIX: grid names in
+// the file are looked up in the suite's datum folder, so no real grid is ever read.
+struct FolderWithEmptySuite {
+    ScratchFolder folder{"fuzz_file_geodesy"};
+    FolderWithEmptySuite() {
         const std::string suite = folder.Path() + "/suite";
         ::mkdir(suite.c_str(), 0700);
         ::mkdir((suite + "/datum").c_str(), 0700);
         ::setenv("QVO_BRAMIX", suite.c_str(), 1);
-        return true;
-    }();
-    (void)suiteMade;
-    return folder.Path();
+    }
+};
+
+const std::string& Folder() {
+    static const FolderWithEmptySuite made;
+    return made.folder.Path();
 }
 }  // namespace
 
