@@ -20,8 +20,8 @@
 #   - cat FILE >/dev/null on the same CSV, the floor any reader of the file stands on,
 #     and linecopy.c (getline/fputs of every line into a new file), the floor of any
 #     line-by-line converter.
-# Each figure is the best of RUNS (default 5) wall-clock times (the 5 x RECORDS runs:
-# one), the programs compared taking turns (see once); user+system CPU of that run is
+# Each figure is the best of RUNS (default 5) wall-clock times, the programs compared
+# taking turns (see once); user+system CPU of that run is
 # shown beside it, so that a run slowed by another process on the machine shows. The load
 # average before and after is printed.
 # Before every timed run the dirty pages of the runs before it are written out (`sync`,
@@ -63,13 +63,16 @@ python3 "$here/make_survey_csv.py" "$small" "$work/small.csv"
 # there, removed at the end), e.g. on a tmpfs to see the workers without the disk.
 [[ -z ${JOBS_DIR:-} ]] || batch=$(mktemp -d "$JOBS_DIR/zelto-jobs.XXXXXX")
 mkdir -p "$batch"
-for f in 1 2 3 4; do cp "$work/big.csv" "$batch/f$f.csv"; done
+batch_files=("$batch"/f{1,2,3,4}.csv)
+for f in "${batch_files[@]}"; do cp "$work/big.csv" "$f"; done
+mem_files=()
 # The -j rows again on a tmpfs (no disk: nothing written out, no blocks discarded), where
 # /dev/shm is one with room for the files: how the workers scale without the disk.
 if [[ -z ${JOBS_DIR:-} && $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs ]] &&
    (($(df -Pk /dev/shm | awk 'NR == 2 {print $4}') > 8 * $(du -k "$work/big.csv" | cut -f1))); then
   mem=$(mktemp -d /dev/shm/zelto-jobs.XXXXXX)
-  for f in 1 2 3 4; do cp "$work/big.csv" "$mem/f$f.csv"; done
+  mem_files=("$mem"/f{1,2,3,4}.csv)
+  for f in "${mem_files[@]}"; do cp "$work/big.csv" "$f"; done
 fi
 echo "$(du -m "$work/big.csv" | cut -f1) MB, $(wc -l < "$work/big.csv") lines; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
@@ -113,9 +116,9 @@ for ((r = 0; r < runs; ++r)); do
   fi
   once utm_s    "$tool" --quiet "$work/small.csv"
   once proj_s   "$tool" --quiet --geodesy "$ini" "$work/small.csv"
+  once utm_h    "$tool" --quiet "$work/huge.csv"
+  once proj_h   "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
 done
-once utm_h    "$tool" --quiet "$work/huge.csv"
-once proj_h   "$tool" --quiet --geodesy "$ini" "$work/huge.csv"
 cpus=()
 if command -v taskset >/dev/null; then
   for ((c = 0; c < $(nproc) && c < 4; ++c)); do cpus+=("$c"); done
@@ -128,22 +131,22 @@ cpu_rows() {
   for c in "${cpus[@]}"; do once "cpu$c" taskset -c "$c" "$tool" --quiet "$work/big.csv"; done
 }
 # The rows that replace .EDT files need them there from the first round on.
-"$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv > /dev/null
-[[ -z $mem ]] || "$tool" --quiet -j 2 "$mem"/f{1,2,3,4}.csv > /dev/null
+"$tool" --quiet -j 2 "${batch_files[@]}" > /dev/null
+[[ -z $mem ]] || "$tool" --quiet -j 2 "${mem_files[@]}" > /dev/null
 for ((r = 0; r < runs; ++r)); do
-  once j1     "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
-  once j2     "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+  once j1     "$tool" --quiet -j 1 "${batch_files[@]}"
+  once j2     "$tool" --quiet -j 2 "${batch_files[@]}"
   if [[ -n $mem ]]; then
-    once j1_mem "$tool" --quiet -j 1 "$mem"/f{1,2,3,4}.csv
-    once j2_mem "$tool" --quiet -j 2 "$mem"/f{1,2,3,4}.csv
+    once j1_mem "$tool" --quiet -j 1 "${mem_files[@]}"
+    once j2_mem "$tool" --quiet -j 2 "${mem_files[@]}"
   fi
   cpu_rows
 done
 # The removed files' blocks are discarded by the file system after the removal (with the
 # discard mount option): a second's pause keeps that out of the timed run.
 for ((r = 0; r < runs; ++r)); do
-  BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j1_new "$tool" --quiet -j 1 "$batch"/f{1,2,3,4}.csv
-  BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j2_new "$tool" --quiet -j 2 "$batch"/f{1,2,3,4}.csv
+  BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j1_new "$tool" --quiet -j 1 "${batch_files[@]}"
+  BEFORE='rm -f "$batch"/*.EDT; sync; sleep 1' once j2_new "$tool" --quiet -j 2 "${batch_files[@]}"
   cpu_rows
 done
 
