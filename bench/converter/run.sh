@@ -21,9 +21,9 @@
 #     and linecopy.c (getline/fputs of every line into a new file), the floor of any
 #     line-by-line converter.
 # Each figure is the best of RUNS (default 5) wall-clock times, the programs compared
-# taking turns (see once); user+system CPU of that run is
-# shown beside it, so that a run slowed by another process on the machine shows. The load
-# average before and after is printed.
+# taking turns (see once); user+system CPU of that run is shown beside it, so that a run
+# slowed by another process on the machine shows. The load average before and after is
+# printed.
 # Before every timed run the dirty pages of the runs before it are written out (`sync`,
 # outside the time; SYNC=0 leaves it out): otherwise the kernel writes the hundreds of MB
 # of earlier runs while a later one is timed, on the core a -j 2 run needs and a -j 1
