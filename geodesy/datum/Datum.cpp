@@ -74,10 +74,10 @@ bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, do
     // and |n| below 1e300 the height is finite. Beyond those bounds it is worked out.
     if (h == nullptr && p < 1e290 && std::fabs(n) < 1e300) return true;
     // p / cos(lat) - N divides by a cosine that the rounding of a latitude near a pole
-    // makes wrong by a large part (132 km of height 4e-10 m off the axis, 3 mm at 1 m).
-    // Within about 6 km of the axis the height is taken along the normal instead,
-    // p cos(lat) + Z sin(lat) - a^2 / N, which a small error of the latitude does not
-    // move; elsewhere the quotient stays, so heights off the poles keep every bit.
+    // makes wrong by a large part: 132 km of height 4e-10 m off the axis, 3 m at 1 mm,
+    // 1 mm at 1 m. Within about 6 km of the axis the height is taken along the normal
+    // instead, p cos(lat) + Z sin(lat) - a^2 / N, which a small error of the latitude
+    // does not move; elsewhere the quotient stays, so heights off the poles keep every bit.
     const double c = std::cos(next);
     const double height = c < kNearAxisCosine
         ? p * c + q.Z * std::sin(next) - ell.a * std::sqrt(1.0 - ell.e2 * std::sin(next) * std::sin(next))
