@@ -3,6 +3,8 @@
 #include "GeodesyErrorText.h"
 #include "PointParser.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr double kDeg = 0.017453292519943295;
@@ -62,15 +64,24 @@ int Geo(GEODESY h, const double* in, double* out) {
 
 int Und(GEODESY h, const double* in, double* out) { return Undulation(h, in[0] * kDeg, in[1] * kDeg, &out[0]); }
 
+// The second point's longitude (degrees) taken the short way round from the first, as
+// GeodSolve and RhumbSolve take it: the library takes the difference as given, and the
+// 2 degrees from 179 E to 179 W would otherwise be 358 degrees the other way. A
+// difference within 180 degrees is left exactly as it was.
+double ShortWayLon2(double lon1, double lon2) {
+    const double d = lon2 - lon1;
+    return d > 180.0 || d < -180.0 ? lon2 - 360.0 * std::round(d / 360.0) : lon2;
+}
+
 // These calls return a value, not a status: success is a clear error code.
 int GreatCircle(GEODESY h, const double* in, double* out) {
-    out[0] = GCircLL(h, in[0] * kDeg, in[1] * kDeg, in[2] * kDeg, in[3] * kDeg, &out[1]);
+    out[0] = GCircLL(h, in[0] * kDeg, in[1] * kDeg, in[2] * kDeg, ShortWayLon2(in[1], in[3]) * kDeg, &out[1]);
     out[1] /= kDeg;
     return GetGeodesyError() == 0;
 }
 
 int Rhumb(GEODESY h, const double* in, double* out) {
-    out[0] = RLineLL(h, in[0] * kDeg, in[1] * kDeg, in[2] * kDeg, in[3] * kDeg, &out[1]);
+    out[0] = RLineLL(h, in[0] * kDeg, in[1] * kDeg, in[2] * kDeg, ShortWayLon2(in[1], in[3]) * kDeg, &out[1]);
     out[1] /= kDeg;
     return GetGeodesyError() == 0;
 }
