@@ -80,7 +80,7 @@ bool EcefToGeo(const Ellipsoid& ell, const Ecef& q, double& lat, double& lon, do
     // does not move; elsewhere the quotient stays, so heights off the poles keep every bit.
     const double c = std::cos(next);
     const double height = c < kNearAxisCosine
-        ? p * c + q.Z * std::sin(next) - ell.a * std::sqrt(1.0 - ell.e2 * std::sin(next) * std::sin(next))
+        ? p * c + q.Z * std::sin(next) - ell.a * ell.a / ell.PrimeVerticalRadius(next)
         : p / c - n;
     if (h) *h = height;
     return std::isfinite(height);

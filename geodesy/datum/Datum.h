@@ -40,9 +40,9 @@ Ecef GeoToEcef(const Ellipsoid& ell, const GeoAngles& g, double h);  // the same
 // Iterates the latitude until two passes differ by at most 1e-9 rad. On the
 // polar axis (hypot(X, Y) exactly 0): latitude +pi/2 for Z > 0, else -pi/2,
 // longitude 0, height |Z| - b; within 0.057 degrees of a pole the height is
-// taken along the normal, as stable there as elsewhere. False (outputs unspecified) for a coordinate
-// that is not a finite number or an iteration that does not settle within
-// 100 passes (only on an ellipsoid that is not one). The height is optional: h
+// taken along the normal, as stable there as elsewhere. False (outputs
+// unspecified) for a coordinate that is not a finite number or an iteration
+// that does not settle within 100 passes (only on an ellipsoid that is not one). The height is optional: h
 // null when the caller does not want it (the latitude, longitude and outcome
 // are the same either way).
 bool EcefToGeo(const Ellipsoid& ell, const Ecef& p, double& lat, double& lon, double* h);
